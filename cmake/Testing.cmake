@@ -1,0 +1,13 @@
+# corvane_add_gtest(<name> SOURCES ... [LIBS ...]): one GoogleTest executable for one area.
+# Every test case becomes its own CTest test; Qt runs on its offscreen platform.
+include(GoogleTest)
+function(corvane_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    corvane_strict(${name})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(${name}
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
+endfunction()
