@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds everything under AddressSanitizer and
+# UndefinedBehaviorSanitizer, runs the whole suite, then the fuzz targets for a fixed run count.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+cmake --preset dev >/dev/null
+cmake --build --preset dev -j "$jobs"
+ctest --preset dev -j "$jobs"
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz
