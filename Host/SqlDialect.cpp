@@ -1,0 +1,429 @@
+#include "Host/SqlDialect.h"
+
+#include "Host/HostError.h"
+#include "Host/LogDateTime.h"
+#include "Host/TextUtf.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace RefHost {
+
+namespace {
+
+enum class TTokenKind { Word, Literal, Symbol, End };
+
+struct TToken {
+    TTokenKind Kind;
+    std::u16string_view Text; // the source characters (upper-cased words compare on Upper)
+    std::u16string Upper;     // words only
+    TSqlValue Value;          // literals only
+    std::size_t Position;     // 1-based character position in the source
+};
+
+constexpr std::array<std::u16string_view, 18> Keywords = {
+    u"SELECT", u"FROM", u"WHERE", u"AND",  u"UPDATE", u"SET", u"AS",  u"COUNT", u"MIN",
+    u"MAX",    u"TRUE", u"FALSE", u"NULL", u"ORDER",  u"BY",  u"ASC", u"DESC",  u"LIMIT"};
+
+bool IsKeyword(std::u16string_view upper) {
+    return std::find(Keywords.begin(), Keywords.end(), upper) != Keywords.end();
+}
+
+bool IsWordStart(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
+}
+bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+bool IsWordChar(char16_t c) {
+    return IsWordStart(c) || IsDigit(c);
+}
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+std::u16string Upper(std::u16string_view text) {
+    std::u16string result(text);
+    for (auto& c : result)
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+    return result;
+}
+
+[[noreturn]] void Fail(std::u16string_view source, std::size_t position, const std::string& what) {
+    ThrowDatabaseError("SQL outside the host's dialect: " + what + " at position " +
+                       std::to_string(position) + " in \"" + ToUtf8(source) + "\"");
+}
+
+// Splits dialect text into tokens; literals are decoded on the way.
+class TTokenizer {
+public:
+    explicit TTokenizer(std::u16string_view source) : FSource(source) {}
+
+    std::vector<TToken> Tokens() {
+        std::vector<TToken> tokens;
+        for (;;) {
+            while (FPos < FSource.size() && IsBlank(FSource[FPos]))
+                ++FPos;
+            if (FPos == FSource.size()) {
+                tokens.push_back({TTokenKind::End, {}, {}, {}, FPos + 1});
+                return tokens;
+            }
+            tokens.push_back(Next());
+        }
+    }
+
+private:
+    TToken Next() {
+        const std::size_t start = FPos;
+        const char16_t c = FSource[FPos];
+        if (IsWordStart(c)) {
+            while (FPos < FSource.size() && IsWordChar(FSource[FPos]))
+                ++FPos;
+            auto text = FSource.substr(start, FPos - start);
+            return Word(text, start);
+        }
+        if (IsDigit(c) || (c == u'-' && FPos + 1 < FSource.size() && IsDigit(FSource[FPos + 1])))
+            return Number(start);
+        if (c == u'\'')
+            return TextLiteral(start);
+        if (c == u'#')
+            return DateLiteral(start);
+        return Symbol(start);
+    }
+
+    TToken Word(std::u16string_view text, std::size_t start) {
+        auto upper = Upper(text);
+        if (upper == u"TRUE" || upper == u"FALSE")
+            return {
+                TTokenKind::Literal, text, {}, std::int64_t{upper == u"TRUE" ? 1 : 0}, start + 1};
+        if (upper == u"NULL")
+            return {TTokenKind::Literal, text, std::move(upper), std::monostate{}, start + 1};
+        return {TTokenKind::Word, text, std::move(upper), {}, start + 1};
+    }
+
+    TToken Number(std::size_t start) {
+        ++FPos; // sign or first digit
+        bool fraction = false;
+        while (FPos < FSource.size() && (IsDigit(FSource[FPos]) || FSource[FPos] == u'.')) {
+            if (FSource[FPos] == u'.') {
+                if (fraction)
+                    Fail(FSource, FPos + 1, "a malformed number");
+                fraction = true;
+            }
+            ++FPos;
+        }
+        if (FPos < FSource.size() && IsWordStart(FSource[FPos]))
+            Fail(FSource, FPos + 1, "a malformed number");
+        auto text = FSource.substr(start, FPos - start);
+        const std::string ascii = ToUtf8(text);
+        TSqlValue value;
+        if (fraction) {
+            value = std::stod(ascii);
+        } else {
+            std::int64_t integer = 0;
+            auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), integer);
+            if (error != std::errc() || end != ascii.data() + ascii.size())
+                Fail(FSource, start + 1, "a number out of range");
+            value = integer;
+        }
+        return {TTokenKind::Literal, text, {}, std::move(value), start + 1};
+    }
+
+    TToken TextLiteral(std::size_t start) {
+        std::u16string value;
+        ++FPos;
+        for (;;) {
+            if (FPos >= FSource.size())
+                Fail(FSource, start + 1, "an unterminated text literal");
+            if (FSource[FPos] == u'\'') {
+                if (FPos + 1 < FSource.size() && FSource[FPos + 1] == u'\'') {
+                    value.push_back(u'\'');
+                    FPos += 2;
+                    continue;
+                }
+                ++FPos;
+                break;
+            }
+            value.push_back(FSource[FPos++]);
+        }
+        return {TTokenKind::Literal,
+                FSource.substr(start, FPos - start),
+                {},
+                std::move(value),
+                start + 1};
+    }
+
+    TToken DateLiteral(std::size_t start) {
+        const auto close = FSource.find(u'#', start + 1);
+        if (close == std::u16string_view::npos)
+            Fail(FSource, start + 1, "an unterminated date literal");
+        const auto body = FSource.substr(start + 1, close - start - 1);
+        const bool ascii =
+            std::all_of(body.begin(), body.end(), [](char16_t c) { return c < 0x80; });
+        auto date = ascii ? ParseLogDateTime(ToUtf8(body)) : std::nullopt;
+        if (!date)
+            Fail(FSource, start + 1,
+                 "a date literal that is not a real yyyy-mm-dd [hh:mm] date (#" + ToUtf8(body) +
+                     "#)");
+        FPos = close + 1;
+        return {TTokenKind::Literal,
+                FSource.substr(start, FPos - start),
+                {},
+                ToUtf16(date->StoredText()),
+                start + 1};
+    }
+
+    TToken Symbol(std::size_t start) {
+        static constexpr std::array<std::u16string_view, 9> Symbols = {
+            u"<=", u">=", u"<>", u"=", u"<", u">", u"(", u")", u","};
+        // "*" is its own symbol too; listed apart so that the two-character ones match first.
+        for (auto symbol : Symbols) {
+            if (FSource.substr(FPos, symbol.size()) == symbol) {
+                FPos += symbol.size();
+                return {TTokenKind::Symbol, symbol, {}, {}, start + 1};
+            }
+        }
+        if (FSource[FPos] == u'*') {
+            ++FPos;
+            return {TTokenKind::Symbol, u"*", {}, {}, start + 1};
+        }
+        Fail(FSource, start + 1,
+             "an unexpected character '" + ToUtf8(FSource.substr(FPos, 1)) + "'");
+    }
+
+    std::u16string_view FSource;
+    std::size_t FPos = 0;
+};
+
+// Recursive-descent parser over the tokens; writes the SQLite text as it accepts the input.
+class TParser {
+public:
+    explicit TParser(std::u16string_view source)
+        : FSource(source), FTokens(TTokenizer(source).Tokens()) {}
+
+    TSqlStatement Statement() {
+        if (Peek().Upper == u"SELECT") {
+            Select();
+        } else if (Peek().Upper == u"UPDATE") {
+            FResult.Kind = TSqlStatementKind::Update;
+            Update();
+        } else {
+            Expected("SELECT or UPDATE");
+        }
+        ExpectEnd();
+        return std::move(FResult);
+    }
+
+    TSqlStatement ExistsTest(std::u16string_view table) {
+        Emit(u"SELECT 1 FROM ");
+        Emit(table);
+        Emit(u" WHERE ");
+        Condition();
+        ExpectEnd();
+        Emit(u" LIMIT 1");
+        return std::move(FResult);
+    }
+
+private:
+    const TToken& Peek() const { return FTokens[FIndex]; }
+    const TToken& Take() { return FTokens[FIndex++]; }
+    bool PeekSymbol(std::u16string_view symbol) const {
+        return Peek().Kind == TTokenKind::Symbol && Peek().Text == symbol;
+    }
+    void Emit(std::u16string_view text) { FResult.Sql += text; }
+
+    [[noreturn]] void Expected(const std::string& what) const {
+        const auto& token = Peek();
+        Fail(FSource, token.Position,
+             "expected " + what + " but found " +
+                 (token.Kind == TTokenKind::End ? std::string("the end")
+                                                : "'" + ToUtf8(token.Text) + "'"));
+    }
+
+    void ExpectEnd() const {
+        if (Peek().Kind != TTokenKind::End)
+            Expected("the end of the statement");
+    }
+
+    void Keyword(std::u16string_view keyword) {
+        if (Peek().Kind != TTokenKind::Word || Peek().Upper != keyword)
+            Expected(ToUtf8(keyword));
+        Take();
+        Emit(keyword);
+    }
+
+    bool OptionalKeyword(std::u16string_view keyword) {
+        if (Peek().Kind != TTokenKind::Word || Peek().Upper != keyword)
+            return false;
+        Keyword(keyword);
+        return true;
+    }
+
+    void Symbol(std::u16string_view symbol) {
+        if (!PeekSymbol(symbol))
+            Expected("'" + ToUtf8(symbol) + "'");
+        Take();
+        Emit(symbol);
+    }
+
+    void Name() {
+        if (Peek().Kind != TTokenKind::Word || IsKeyword(Peek().Upper))
+            Expected("a name");
+        Emit(Take().Text);
+    }
+
+    void Literal() {
+        if (Peek().Kind != TTokenKind::Literal)
+            Expected("a literal");
+        FResult.Parameters.push_back(Take().Value);
+        Emit(u"?");
+    }
+
+    void Select() {
+        Keyword(u"SELECT");
+        Emit(u" ");
+        SelectItem();
+        while (PeekSymbol(u",")) {
+            Symbol(u",");
+            SelectItem();
+        }
+        Emit(u" ");
+        Keyword(u"FROM");
+        Emit(u" ");
+        Name();
+        Where();
+        if (Peek().Upper == u"ORDER") {
+            Emit(u" ");
+            Keyword(u"ORDER");
+            Emit(u" ");
+            Keyword(u"BY");
+            Emit(u" ");
+            OrderItem();
+            while (PeekSymbol(u",")) {
+                Symbol(u",");
+                OrderItem();
+            }
+        }
+    }
+
+    void SelectItem() {
+        if (PeekSymbol(u"*")) {
+            Symbol(u"*");
+            return;
+        }
+        const auto& upper = Peek().Upper;
+        if (upper == u"COUNT" || upper == u"MIN" || upper == u"MAX") {
+            const bool count = upper == u"COUNT";
+            Keyword(std::u16string(upper));
+            Symbol(u"(");
+            if (count && PeekSymbol(u"*"))
+                Symbol(u"*");
+            else
+                Name();
+            Symbol(u")");
+        } else {
+            Name();
+        }
+        if (Peek().Upper == u"AS") {
+            Emit(u" ");
+            Keyword(u"AS");
+            Emit(u" ");
+            Name();
+        }
+    }
+
+    void OrderItem() {
+        Name();
+        if (Peek().Upper == u"ASC" || Peek().Upper == u"DESC") {
+            Emit(u" ");
+            Keyword(std::u16string(Peek().Upper));
+        }
+    }
+
+    void Update() {
+        Keyword(u"UPDATE");
+        Emit(u" ");
+        Name();
+        Emit(u" ");
+        Keyword(u"SET");
+        Emit(u" ");
+        Assignment();
+        while (PeekSymbol(u",")) {
+            Symbol(u",");
+            Assignment();
+        }
+        Where();
+    }
+
+    void Assignment() {
+        Name();
+        Symbol(u"=");
+        Literal();
+    }
+
+    void Where() {
+        if (Peek().Upper != u"WHERE")
+            return;
+        Emit(u" ");
+        Keyword(u"WHERE");
+        Emit(u" ");
+        Condition();
+    }
+
+    void Condition() {
+        Comparison();
+        while (Peek().Upper == u"AND") {
+            Emit(u" ");
+            Keyword(u"AND");
+            Emit(u" ");
+            Comparison();
+        }
+    }
+
+    void Comparison() {
+        Operand();
+        static constexpr std::array<std::u16string_view, 6> Operators = {u"=", u"<",  u"<=",
+                                                                         u">", u">=", u"<>"};
+        if (Peek().Kind != TTokenKind::Symbol ||
+            std::find(Operators.begin(), Operators.end(), Peek().Text) == Operators.end())
+            Expected("a comparison (=, <, <=, >, >=, <>)");
+        Emit(Take().Text);
+        Operand();
+    }
+
+    void Operand() {
+        if (Peek().Kind == TTokenKind::Literal &&
+            std::holds_alternative<std::monostate>(Peek().Value))
+            Expected("a column or a value (NULL never compares equal)");
+        if (Peek().Kind == TTokenKind::Literal)
+            Literal();
+        else
+            Name();
+    }
+
+    std::u16string_view FSource;
+    std::vector<TToken> FTokens;
+    std::size_t FIndex = 0;
+    TSqlStatement FResult;
+};
+
+bool IsPlainName(std::u16string_view name) {
+    return !name.empty() && IsWordStart(name[0]) &&
+           std::all_of(name.begin(), name.end(), IsWordChar) && !IsKeyword(Upper(name));
+}
+
+} // namespace
+
+TSqlStatement TranslateStatement(std::u16string_view statement) {
+    return TParser(statement).Statement();
+}
+
+TSqlStatement TranslateExistsTest(std::u16string_view table, std::u16string_view condition) {
+    if (!IsPlainName(table))
+        ThrowDatabaseError("Invalid table name \"" + ToUtf8(table) + "\"");
+    return TParser(condition).ExistsTest(table);
+}
+
+} // namespace RefHost
