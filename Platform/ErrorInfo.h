@@ -19,6 +19,9 @@ struct ICreateErrorInfo : IInterface {
     virtual HRESULT PLUGIN_STDCALL SetDescription(LPCOLESTR description) = 0;
     virtual HRESULT PLUGIN_STDCALL SetHelpFile(LPCOLESTR helpFile) = 0;
     virtual HRESULT PLUGIN_STDCALL SetHelpContext(DWORD helpContext) = 0;
+
+protected:
+    ~ICreateErrorInfo() = default;
 };
 
 // {1CF2B120-547D-101B-8E65-08002B2BD119}
@@ -28,6 +31,9 @@ struct IErrorInfo : IInterface {
     virtual HRESULT PLUGIN_STDCALL GetDescription(BSTR* description) = 0;
     virtual HRESULT PLUGIN_STDCALL GetHelpFile(BSTR* helpFile) = 0;
     virtual HRESULT PLUGIN_STDCALL GetHelpContext(DWORD* helpContext) = 0;
+
+protected:
+    ~IErrorInfo() = default;
 };
 
 constexpr IID IID_ICreateErrorInfo = {

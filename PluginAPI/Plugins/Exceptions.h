@@ -2,15 +2,33 @@
 //
 // Inside the plug-in every failure is a C++ exception of a class derived from `Exception`.
 // Each class reports its exact name through ClassName(); that name is significant, since its
-// CRC-16 is the status code by which the class crosses the boundary. Classes are declared with
+// CRC-16 is the status code by which the class crosses the boundary. Raise() throws a copy of
+// the object as its own most derived class, so an exception built at run time (for example
+// from a received status) is caught by its real type. Classes are declared with
 // CORVANE_EXCEPTION_CLASS(Name, Parent), which gives them Parent's constructors.
 #pragma once
 
 #include "Platform/PlatformTypes.h"
 
 #include <cstdint>
-#include <source_location>
 #include <string>
+#include <string_view>
+#include <utility>
+
+// A place in the source: where an exception was raised or a host call was made. Current()
+// used as a default argument gives the caller's place (std::source_location is not available
+// with every compiler the plug-in is built with).
+struct TCallSite {
+    const char* File = "";
+    int Line = 0;
+    const char* Function = "";
+
+    static constexpr TCallSite Current(const char* file = __builtin_FILE(),
+                                       int line = __builtin_LINE(),
+                                       const char* function = __builtin_FUNCTION()) {
+        return {file, line, function};
+    }
+};
 
 // The root: a message and a 32-bit help context. `Address()` is where it was raised.
 class Exception {
@@ -19,10 +37,11 @@ public:
     virtual ~Exception() = default;
 
     virtual const char* ClassName() const { return "Exception"; }
+    [[noreturn]] virtual void Raise() const { throw *this; }
     const std::u16string& Message() const { return FMessage; }
     std::int32_t HelpContext() const { return FHelpContext; }
-    const std::source_location& Address() const { return FAddress; }
-    void SetAddress(const std::source_location& address) { FAddress = address; }
+    const TCallSite& Address() const { return FAddress; }
+    void SetAddress(const TCallSite& address) { FAddress = address; }
 
 protected:
     void SetMessage(std::u16string message) { FMessage = std::move(message); }
@@ -30,7 +49,7 @@ protected:
 private:
     std::u16string FMessage;
     std::int32_t FHelpContext;
-    std::source_location FAddress;
+    TCallSite FAddress;
 };
 
 #define CORVANE_EXCEPTION_CLASS(Name, Parent)                                                      \
@@ -38,6 +57,7 @@ private:
     public:                                                                                        \
         using Parent::Parent;                                                                      \
         const char* ClassName() const override { return #Name; }                                   \
+        [[noreturn]] void Raise() const override { throw *this; }                                  \
     }
 
 // An OLE failure carrying a status. An empty message becomes the system's text for the status,
@@ -47,6 +67,7 @@ class EOleSysError : public EOleError {
 public:
     EOleSysError(std::u16string message, HRESULT errorCode, std::int32_t helpContext);
     const char* ClassName() const override { return "EOleSysError"; }
+    [[noreturn]] void Raise() const override { throw *this; }
     HRESULT ErrorCode() const { return FErrorCode; }
 
 private:
@@ -60,6 +81,7 @@ public:
     EOleException(const std::u16string& message, HRESULT errorCode, std::u16string source,
                   std::u16string helpFile, std::int32_t helpContext);
     const char* ClassName() const override { return "EOleException"; }
+    [[noreturn]] void Raise() const override { throw *this; }
     const std::u16string& Source() const { return FSource; }
     const std::u16string& HelpFile() const { return FHelpFile; }
 
@@ -73,6 +95,7 @@ class EOSError : public Exception {
 public:
     using Exception::Exception;
     const char* ClassName() const override { return "EOSError"; }
+    [[noreturn]] void Raise() const override { throw *this; }
     std::uint32_t ErrorCode() const { return FErrorCode; }
     void SetErrorCode(std::uint32_t code) { FErrorCode = code; }
 

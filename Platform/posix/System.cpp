@@ -1,0 +1,60 @@
+// The system's message texts and the tick counter on POSIX.
+#include "Platform/System.h"
+
+#include <cstring>
+#include <ctime>
+#include <string_view>
+
+namespace {
+
+struct TStatusText {
+    HRESULT Status;
+    std::string_view Text;
+};
+
+// The generic texts the Windows system gives for the common statuses.
+constexpr TStatusText GenericTexts[] = {
+    {E_UNEXPECTED, "Catastrophic failure"},
+    {E_NOTIMPL, "Not implemented"},
+    {E_NOINTERFACE, "No such interface supported"},
+    {E_POINTER, "Invalid pointer"},
+    {static_cast<HRESULT>(0x80004004u), "Operation aborted"},
+    {E_FAIL, "Unspecified error"},
+    {static_cast<HRESULT>(0x80070005u), "Access is denied."},
+    {E_OUTOFMEMORY, "Not enough memory resources are available to complete this operation."},
+    {E_INVALIDARG, "The parameter is incorrect."},
+};
+
+constexpr unsigned FacilityWin32 = 7;
+
+std::u16string Widen(std::string_view text) {
+    // The system texts are plain ASCII.
+    return {text.begin(), text.end()};
+}
+
+} // namespace
+
+namespace Platform {
+
+std::u16string SystemMessageText(HRESULT status) {
+    for (const TStatusText& entry : GenericTexts)
+        if (entry.Status == status)
+            return Widen(entry.Text);
+    // A facility-7 status carries an operating-system error code in its low 16 bits.
+    const auto bits = static_cast<std::uint32_t>(status);
+    if (status < 0 && ((bits >> 16) & 0x1FFFu) == FacilityWin32) {
+        if (const char* text = strerrordesc_np(static_cast<int>(bits & 0xFFFFu)))
+            return Widen(text);
+    }
+    return {};
+}
+
+std::uint32_t TickCount() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const auto milliseconds = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                              static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(milliseconds);
+}
+
+} // namespace Platform
