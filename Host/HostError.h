@@ -27,6 +27,18 @@ private:
 inline constexpr const char* DatabaseErrorClass = "EDatabaseError";
 inline constexpr const char* HostErrorClass = "EHostError";
 
+// A result pointer the caller passed is null; the boundary answers E_POINTER.
+class ENullResultPointer : public std::invalid_argument {
+public:
+    ENullResultPointer() : std::invalid_argument("A result pointer is null") {}
+};
+
+// Throws ENullResultPointer unless `out` points somewhere.
+template <class T> void RequireResultPointer(T* out) {
+    if (out == nullptr)
+        throw ENullResultPointer();
+}
+
 [[noreturn]] inline void ThrowDatabaseError(const std::string& message) {
     throw EHostError(DatabaseErrorClass, message);
 }

@@ -3,7 +3,8 @@
 // Every interface is obtained by QueryInterface on the ICore handed to the entry function.
 // Text arguments are borrowed system strings; text results are allocated by the host and
 // freed by the caller. Flags are 32-bit: zero is false, any other value true. The comment at
-// each operation gives its slot number (slots 0 to 2 are IInterface's).
+// each operation gives its slot number (slots 0 to 2 are IInterface's). Destructors are
+// protected and non-virtual: an interface is never deleted through, and takes no table slot.
 #pragma once
 
 #include "PluginAPI/IInterface.h"
@@ -13,6 +14,9 @@ struct INotifyEvent;
 // {2E4C1D23-873E-494D-B628-65BCC0A547A7}
 struct ICore : IInterface {
     virtual HRESULT PLUGIN_STDCALL GetVersion(LONG* version) = 0; // 3
+
+protected:
+    ~ICore() = default;
 };
 
 // {2EE5EF53-6EA9-4537-A7C3-233ED9D39108}
@@ -26,12 +30,18 @@ struct IApplicationWindows : IInterface {
     virtual HRESULT PLUGIN_STDCALL EndModal() = 0;   // 9
     PLUGIN_RESERVED_SLOT(10);
     PLUGIN_RESERVED_SLOT(11);
+
+protected:
+    ~IApplicationWindows() = default;
 };
 
 // {2EF25A6A-F584-469C-B9F1-AA35EA04CC40}; optional. The plug-in never frees these icons.
 struct IApplicationIcons : IInterface {
     virtual HRESULT PLUGIN_STDCALL GetSmallIcon(HICON* icon) = 0; // 3
     virtual HRESULT PLUGIN_STDCALL GetLargeIcon(HICON* icon) = 0; // 4
+
+protected:
+    ~IApplicationIcons() = default;
 };
 
 // {37138407-0C6F-448B-B184-34F1CD638B85}
@@ -47,6 +57,9 @@ struct IMenuItem : IInterface {
     virtual HRESULT PLUGIN_STDCALL SetHint(BSTR hint) = 0;            // 11
     virtual HRESULT PLUGIN_STDCALL SetCategory(LONG category) = 0;    // 12
     virtual HRESULT PLUGIN_STDCALL SetOnClick(INotifyEvent* ev) = 0;  // 13
+
+protected:
+    ~IMenuItem() = default;
 };
 
 // {32FBAF60-BCD8-444E-BD14-E86726041CD1}
@@ -54,6 +67,9 @@ struct IMenuManager : IInterface {
     virtual HRESULT PLUGIN_STDCALL CreateMenuItem(IMenuItem** item) = 0; // 3
     // Takes the caller's variable by reference; the host may release and clear it.
     virtual HRESULT PLUGIN_STDCALL RemoveMenuItem(IMenuItem** item) = 0; // 4
+
+protected:
+    ~IMenuManager() = default;
 };
 
 // {4188E8AA-AC3A-4398-BECF-2B644474BED4}
@@ -66,6 +82,9 @@ struct IHostKernel : IInterface {
     PLUGIN_RESERVED_SLOT(8);
     virtual HRESULT PLUGIN_STDCALL ExecuteCommand(BSTR command, BSTR parameter) = 0; // 9
     virtual HRESULT PLUGIN_STDCALL GetValue(BSTR name, BSTR* value) = 0;             // 10
+
+protected:
+    ~IHostKernel() = default;
 };
 
 // {3ECC8EDB-00C3-42E6-9F83-CC066A5B194C}: SQL over the logbook (dialect in the host's notes).
@@ -97,6 +116,9 @@ struct IHostServer : IInterface {
     virtual HRESULT PLUGIN_STDCALL CloseQuery(LONG handle) = 0;                  // 22
     virtual HRESULT PLUGIN_STDCALL FreeQuery(LONG handle) = 0;                   // 23
     virtual HRESULT PLUGIN_STDCALL ExecuteSQL(BSTR statement, LONG* executed) = 0; // 24
+
+protected:
+    ~IHostServer() = default;
 };
 
 constexpr IID IID_ICore = {
