@@ -109,7 +109,10 @@ HRESULT ClassErrorCode(std::string_view className);
 HRESULT ExceptionToStatus(const Exception& e);
 
 // The status a failed boundary operation of an object of class `objectClassName` reports;
-// sets the thread's error information. `e` is null for a failure that is no Exception.
+// sets the thread's error information (source "pluginsystem." + class name, the message, the
+// help context, PluginSystemErrorGUID for a facility-4 status). `e` is null for a failure that
+// is no Exception. Never raises: when no error information can be made it returns
+// E_UNEXPECTED and leaves the thread's record as it was.
 HRESULT HandleSafeCallException(std::string_view objectClassName, const Exception* e);
 
 // A new exception for a failing status, built from (and consuming) the thread's error info.
@@ -123,7 +126,8 @@ using TFailureHook = void (*)(HRESULT status, const TCallSite& callSite);
 TFailureHook FailureHook();
 void SetFailureHook(TFailureHook hook);
 
-// The test after every host call: a negative status goes to the failure hook.
+// The test after every host call: a negative status goes to the failure hook. With no hook
+// installed (the library is unloading) the status is still raised, never taken as success.
 inline void CheckHostStatus(HRESULT status, const TCallSite& callSite = TCallSite::Current()) {
     if (status < 0) {
         if (TFailureHook hook = FailureHook())
