@@ -7,7 +7,7 @@
 // margins and the parent's free area, and Bounds serves only to order controls that share an
 // alignment (the outermost first, as their rectangles show) and to give the size across the
 // alignment (height for Top and Bottom, width for Left and Right). Descriptors are constant
-// data with static storage; the backend keeps no pointer into them beyond construction.
+// data with static storage: a form refers to its layout while it lives.
 #pragma once
 
 #include "Toolkit/Types.h"
@@ -55,23 +55,23 @@ constexpr TControlFlags operator|(TControlFlags a, TControlFlags b) {
 }
 
 struct TControlDescriptor {
-    std::u16string_view Name; // unique in the form; how code and tests find it
+    std::u16string_view Name{}; // unique in the form; how code and tests find it
     TControlKind Kind = TControlKind::Panel;
-    std::u16string_view Parent; // empty: the form
-    TRect Bounds;               // relative to the parent
+    std::u16string_view Parent{}; // empty: the form
+    TRect Bounds{};               // relative to the parent
     TAlign Align = TAlign::None;
-    TMargins Margins;            // used with an alignment
-    std::u16string_view Caption; // caption or initial text
+    TMargins Margins{};            // used with an alignment
+    std::u16string_view Caption{}; // caption or initial text
     bool Bold = false;
     TColor FontColor = TColor::Default;
     TColor Color = TColor::Default; // background
     TFrame Frame = TFrame::None;
     int TabOrder = -1; // place in the parent's keyboard focus order; -1: none
     TControlFlags Flags = cfNone;
-    TModalResult ModalResult = mrNone;     // a button's: pressing it ends a modal display with it
-    int Segments = 0;                      // a progress pane's number of segments
-    TColor BarColor = TColor::Default;     // a progress pane's segment colour
-    std::span<const std::uint8_t> Picture; // a picture's image file (PNG)
+    TModalResult ModalResult = mrNone;       // a button's: pressing it ends a modal display with it
+    int Segments = 0;                        // a progress pane's number of segments
+    TColor BarColor = TColor::Default;       // a progress pane's segment colour
+    std::span<const std::uint8_t> Picture{}; // a picture's image file (PNG)
 };
 
 // Window borders: a dialog is fixed-size with a close box and no minimise or maximise box.
@@ -84,14 +84,14 @@ struct TFormDescriptor {
     std::u16string_view Name; // the form object's name
     int ClientWidth = 0;
     int ClientHeight = 0;
-    std::u16string_view FontName;
+    std::u16string_view FontName{};
     int FontHeight = 0; // character height in pixels
     TColor FontColor = TColor::WindowText;
     TColor Color = TColor::BtnFace;
     TBorderStyle BorderStyle = TBorderStyle::Sizeable;
     TFormPosition Position = TFormPosition::Designed;
     bool DoubleBuffered = false;
-    std::span<const TControlDescriptor> Controls;
+    std::span<const TControlDescriptor> Controls{};
 };
 
 } // namespace Toolkit
