@@ -1,0 +1,41 @@
+// Download: the LoTW report request and its transfer into text lines.
+//
+// RequestAddress builds the report query from the dialog's input; DownloadInbox fetches it
+// with one blocking GET through a fresh transport and decodes the body into lines, writing the
+// dialog's status pane meanwhile. Telling a report from a web page is the run's business.
+#pragma once
+
+#include "Plugins/Corvane/ADIF.h"
+#include "Plugins/Corvane/HttpTransport.h"
+#include "Plugins/Corvane/VerificationView.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// Makes the transport for one request; gets the host's application folder.
+using THttpTransportFactory =
+    std::function<std::unique_ptr<THttpTransport>(std::u16string_view applicationFolder)>;
+
+// `value` with every character outside A-Z a-z 0-9 - . _ ~ written as %XX of its UTF-8 bytes.
+std::u16string PercentEncode(std::u16string_view value);
+
+// The report request: the resource address, then login, password, the fixed report options,
+// the operator call sign and the dates of the date fields whose text is not blank. Login,
+// password and call sign are percent-encoded.
+std::u16string RequestAddress(std::u16string_view resource, std::u16string_view login,
+                              std::u16string_view password, std::u16string_view operatorCall,
+                              const TDateFieldValue& from, const TDateFieldValue& until);
+
+// A response body as lines: a UTF-8 or UTF-16 (LE or BE) byte-order mark selects that
+// encoding, else the ANSI code page; invalid bytes become U+FFFD. Lines end at CR LF, LF or a
+// lone CR; a break at the very end adds no empty line.
+TStringList DecodeBody(std::string_view body);
+
+// Fetches `address` and, when a response arrived, replaces `lines` with its body's lines and
+// returns true; returns false (lines untouched) when none could be obtained. The host's
+// "APPPATH" value is handed to `createTransport`. The status pane reads "Trying to load
+// data..." during the transfer and is cleared on every path, errors included.
+bool DownloadInbox(TVerificationView& view, const THttpTransportFactory& createTransport,
+                   std::u16string_view address, TStringList& lines);

@@ -1,0 +1,138 @@
+#include "Plugins/Corvane/Reconciliation.h"
+
+#include "Platform/Files.h"
+#include "PluginAPI/Plugins/Exceptions.h"
+#include "Plugins/Corvane/ADIF.h"
+#include "Plugins/Corvane/HostCalls.h"
+
+namespace {
+
+using namespace std::chrono;
+
+// The date written in characters 1-4 (year), 5-6 (month) and 7-8 (day) of `text`.
+year_month_day ReadCompactDate(std::u16string_view text) {
+    auto part = [&](std::size_t pos, std::size_t count) {
+        return StrToInt(text.substr(std::min(pos, text.size()), count));
+    };
+    const std::int32_t year = part(0, 4);
+    const std::int32_t month = part(4, 2);
+    const std::int32_t day = part(6, 2);
+    return EncodeDate(year, month, day);
+}
+
+// The date of QSO_DATE and the time of day of TIME_ON (hhmmss).
+TDateTime ReadQsoTime(std::u16string_view date, std::u16string_view time) {
+    const year_month_day day = ReadCompactDate(date);
+    auto part = [&](std::size_t pos) {
+        return StrToInt(time.substr(std::min(pos, time.size()), 2));
+    };
+    const std::int32_t hour = part(0);
+    const std::int32_t minute = part(2);
+    const std::int32_t second = part(4);
+    return EncodeDateTime(day, hour, minute, second);
+}
+
+constexpr seconds MatchWindow{60};
+
+} // namespace
+
+TReportRecord ReadReportRecord(std::u16string_view record) {
+    TReportRecord result;
+    result.Call = GetAdifField(u"CALL", 15, record);
+    result.Band = GetAdifField(u"BAND", 10, record);
+    result.Mode = GetAdifField(u"MODE", 12, record);
+    const std::u16string qsoDate = GetAdifField(u"QSO_DATE", 8, record);
+    const std::u16string timeOn = GetAdifField(u"TIME_ON", 6, record);
+    const std::u16string confirmationDate = GetAdifField(u"QSLRDATE", 8, record);
+    result.Iota = GetAdifField(u"IOTA", 6, record);
+    result.GridSquare = GetAdifField(u"GRIDSQUARE", 8, record);
+    result.Confirmed = UpperCaseAscii(GetAdifField(u"QSL_RCVD", 1, record)) == u"Y";
+    result.QsoTime = ReadQsoTime(qsoDate, timeOn);
+    if (result.Confirmed && !result.Skipped())
+        result.ConfirmationDate = ReadCompactDate(confirmationDate);
+    return result;
+}
+
+std::u16string ClearCondition(std::u16string_view logKey, const TDateFieldValue& from,
+                              const TDateFieldValue& until) {
+    std::u16string condition = u"WHERE LOGNAME=" + QuotedStr(logKey);
+    if (!IsBlank(from.Text))
+        condition += u" AND #" + FormatIsoDate(sys_days{from.Date} - days{1}) + u"#<QSODATE";
+    if (!IsBlank(until.Text))
+        condition += u" AND QSODATE<#" + FormatIsoDate(sys_days{until.Date} + days{1}) + u"#";
+    return condition;
+}
+
+std::u16string MatchCondition(const TReportRecord& record, std::u16string_view logKey) {
+    return u"OMCALL=" + QuotedStr(record.Call) + u" AND " + u"QSOBAND=" + QuotedStr(record.Band) +
+           u" AND " + u"QSOMODE=" + QuotedStr(record.Mode) + u" AND " + u"#" +
+           FormatSqlDateTime(record.QsoTime - MatchWindow) + u"#<=QSODATE AND " + u"QSODATE<=#" +
+           FormatSqlDateTime(record.QsoTime + MatchWindow) + u"# AND " + u"LOGNAME=" +
+           QuotedStr(logKey);
+}
+
+void AppendErrorLog(std::u16string_view path, std::u16string_view line) {
+    if (const int error = Platform::AppendAnsiLine(path, line))
+        throw EInOutError(Platform::FileErrorText(error));
+}
+
+TReconciliation::TReconciliation(IHostServer& server, std::u16string logKey, LONG query,
+                                 std::u16string errorLogPath)
+    : FServer(server), FLogKey(std::move(logKey)), FQuery(query),
+      FErrorLogPath(std::move(errorLogPath)) {}
+
+void TReconciliation::ClearMarks(TVerificationView& view, const TDateFieldValue& from,
+                                 const TDateFieldValue& until) {
+    const std::u16string condition = ClearCondition(FLogKey, from, until);
+    OpenQuery(FServer, FQuery, u"SELECT COUNT(*) AS CNT FROM LOGS " + condition);
+    const std::optional<LONG> count = GetIntegerField(FServer, FQuery, u"CNT");
+    const std::u16string countText = count ? IntToStr(*count) : u"selected";
+    if (ExecuteSQL(FServer, u"UPDATE LOGS SET LOTWSENT=FALSE " + condition))
+        view.MsgProgress(1, u"Clear \"LotW/S\" mark for " + countText + u" records in logbook",
+                         true);
+    CloseQuery(FServer, FQuery);
+}
+
+void TReconciliation::ReconcileRecord(const TReportRecord& record) {
+    if (record.Skipped())
+        return;
+    const std::u16string condition = MatchCondition(record, FLogKey);
+    if (!RecordExists(FServer, u"LOGS", condition)) {
+        ++FCounters.Errors;
+        AppendErrorLog(FErrorLogPath, record.Call + u"\t- " + FormatUserDateTime(record.QsoTime) +
+                                          u" " + record.Band + u" " + record.Mode);
+        return;
+    }
+    const std::u16string setList = SetList(record, condition);
+    if (setList.empty())
+        return;
+    const std::u16string statement = u"UPDATE LOGS SET " + setList + u" WHERE " + condition;
+    if (ExecuteSQL(FServer, statement)) {
+        ++FCounters.Updated;
+    } else {
+        ++FCounters.Errors;
+        AppendErrorLog(FErrorLogPath, record.Call + u"\t> " + statement);
+    }
+}
+
+std::u16string TReconciliation::SetList(const TReportRecord& record,
+                                        std::u16string_view condition) {
+    std::u16string items;
+    if (!IsBlank(record.Iota))
+        items = AppendListItem(items, u"IOTA=" + QuotedStr(record.Iota));
+    if (!IsBlank(record.GridSquare))
+        items = AppendListItem(items, u"GRIDSQUARE=" + QuotedStr(record.GridSquare));
+    if (record.Confirmed) {
+        items = AppendListItem(items,
+                               u"LOTWRCVDDATE=#" + FormatIsoDate(record.ConfirmationDate) + u"#");
+        items = AppendListItem(items, u"LOTWRCVD=TRUE");
+    }
+    OpenQuery(FServer, FQuery, u"SELECT LOTWSENT FROM LOGS WHERE " + std::u16string(condition));
+    const std::optional<bool> marked = GetBooleanField(FServer, FQuery, u"LOTWSENT");
+    if (marked.value_or(false))
+        ++FCounters.Ignored;
+    else
+        items = AppendListItem(items, u"LOTWSENT=TRUE");
+    CloseQuery(FServer, FQuery);
+    return items;
+}

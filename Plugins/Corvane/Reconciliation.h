@@ -1,0 +1,81 @@
+// Reconciliation: brings the open log's rows of table LOGS into line with the LoTW report.
+//
+// The clear step removes the uploaded mark (LOTWSENT) from every QSO of the date window; the
+// record step matches one report record to a QSO by call, band, mode and a +-60 second window,
+// sets the mark again and copies the confirmation, IOTA reference and grid square. Records that
+// find no QSO, or whose update the host refuses, go to the error log file and count as errors.
+// All work goes through the host's SQL service on one query handle owned by the caller.
+// User-interface thread only.
+#pragma once
+
+#include "PluginAPI/HostInterfaces.h"
+#include "Plugins/Corvane/VerificationView.h"
+#include "Plugins/Corvane/uCommFunc.h"
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+// One report record's fields, read from its record string and converted.
+struct TReportRecord {
+    std::u16string Call;
+    std::u16string Band;
+    std::u16string Mode;
+    std::u16string Iota;
+    std::u16string GridSquare;
+    TDateTime QsoTime;
+    // QSL_RCVD begins with "Y" or "y"; ConfirmationDate is then the QSLRDATE.
+    bool Confirmed = false;
+    std::chrono::year_month_day ConfirmationDate;
+
+    // A record with a blank call sign is left alone.
+    bool Skipped() const { return IsBlank(Call); }
+};
+
+// Reads the fields of a record string. Raises EConvertError for a QSO_DATE or TIME_ON that is
+// no real date and time, for a bad QSLRDATE of a confirmed record that is not skipped, and for
+// a declared field length beyond 32 bits.
+TReportRecord ReadReportRecord(std::u16string_view record);
+
+// The clear step's condition: "WHERE LOGNAME=<key>" and the bounds of the non-blank date fields.
+std::u16string ClearCondition(std::u16string_view logKey, const TDateFieldValue& from,
+                              const TDateFieldValue& until);
+
+// The record step's match condition (without WHERE).
+std::u16string MatchCondition(const TReportRecord& record, std::u16string_view logKey);
+
+// Appends `line` plus CR LF in the ANSI code page to the file at `path`, creating it when
+// missing; the file is open only during the call. Raises EInOutError when that fails.
+void AppendErrorLog(std::u16string_view path, std::u16string_view line);
+
+struct TReconcileCounters {
+    int Updated = 0; // update statements the host executed
+    int Ignored = 0; // records whose QSO was already marked
+    int Errors = 0;  // records without a QSO, or whose update the host refused
+};
+
+class TReconciliation {
+public:
+    // `query` is an open-able host query handle that stays the caller's.
+    TReconciliation(IHostServer& server, std::u16string logKey, LONG query,
+                    std::u16string errorLogPath);
+
+    // Clears LOTWSENT in the window of the date fields and reports the count of QSOs there.
+    void ClearMarks(TVerificationView& view, const TDateFieldValue& from,
+                    const TDateFieldValue& until);
+
+    // Reconciles one record (nothing for a skipped one) and updates the counters.
+    void ReconcileRecord(const TReportRecord& record);
+
+    const TReconcileCounters& Counters() const { return FCounters; }
+
+private:
+    // The SET list for a matched QSO; counts it as ignored when it is already marked.
+    std::u16string SetList(const TReportRecord& record, std::u16string_view condition);
+
+    IHostServer& FServer;
+    std::u16string FLogKey;
+    LONG FQuery;
+    std::u16string FErrorLogPath;
+    TReconcileCounters FCounters;
+};

@@ -1,0 +1,165 @@
+#include "Plugins/Corvane/VerificationRun.h"
+
+#include "Platform/Files.h"
+#include "Platform/System.h"
+#include "Plugins/Corvane/HostCalls.h"
+
+#include <algorithm>
+
+namespace {
+
+std::u16string ChangeFileExt(std::u16string_view name, std::u16string_view extension) {
+    const std::size_t dot = name.find_last_of(u".\\/:");
+    if (dot != std::u16string_view::npos && name[dot] == u'.')
+        name = name.substr(0, dot);
+    return std::u16string(name) + std::u16string(extension);
+}
+
+std::u16string JoinLines(const TStringList& lines) {
+    std::u16string text;
+    for (const std::u16string& line : lines)
+        text += line + u"\r\n";
+    return text;
+}
+
+bool IsWebPage(const TStringList& lines) {
+    return std::any_of(lines.begin(), lines.end(), [](const std::u16string& line) {
+        return line.find(u"<HTML>") != std::u16string::npos;
+    });
+}
+
+// Frees the query while an error is on its way out; a second failure must not replace it.
+void FreeQueryQuietly(IHostServer& server, LONG query) noexcept {
+    try {
+        (void)server.FreeQuery(query);
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+std::u16string ErrorLogPath(std::u16string_view pluginName, std::u16string_view downloadFolder) {
+    return std::u16string(downloadFolder) + u"\\" + ChangeFileExt(pluginName, u".err");
+}
+
+std::u16string RunSummary(int recordCount, const TReconcileCounters& counters) {
+    std::u16string summary = u"All:" + IntToStr(recordCount);
+    if (counters.Updated > 0)
+        summary += u", Upd:" + IntToStr(counters.Updated);
+    if (counters.Ignored > 0)
+        summary += u", Ign:" + IntToStr(counters.Ignored);
+    if (counters.Errors > 0)
+        summary += u", Err:" + IntToStr(counters.Errors);
+    return summary;
+}
+
+TReportCheck CheckReport(const TStringList& headerLines, const TStringList& records) {
+    TReportCheck check;
+    const std::u16string header = JoinLines(headerLines);
+    const std::u16string lastUpload = GetAdifField(u"APP_LoTW_LASTQSORX", 20, header);
+    if (!IsBlank(lastUpload))
+        check.LastUpload = ParseReportDateTime(lastUpload);
+    check.RecordCount = StrToInt(GetAdifField(u"APP_LoTW_NUMREC", 7, header));
+    if (check.RecordCount < 1) {
+        check.Failure = u"* Error: No ADIF records received";
+    } else if (static_cast<std::size_t>(check.RecordCount) > records.size()) {
+        check.Failure = u"* Error: Report announces " + IntToStr(check.RecordCount) +
+                        u" records but holds " +
+                        IntToStr(static_cast<std::int64_t>(records.size()));
+    } else {
+        check.Records.reserve(static_cast<std::size_t>(check.RecordCount));
+        for (std::size_t i = 0; i < static_cast<std::size_t>(check.RecordCount); ++i)
+            check.Records.push_back(ReadReportRecord(records[i]));
+    }
+    return check;
+}
+
+TVerificationRun::TVerificationRun(TVerificationView& view, THttpTransportFactory createTransport)
+    : FView(view), FCreateTransport(std::move(createTransport)) {}
+
+bool TVerificationRun::Execute() {
+    IHostKernel& kernel = FView.HostKernel();
+    IHostServer& server = FView.HostServer();
+    const std::u16string pluginName = GetHostValue(kernel, u"PLUGIN.NAME");
+    const std::u16string errorLogPath = ErrorLogPath(pluginName, GetHostValue(kernel, u"DOWNLOAD"));
+    if (Platform::FileExists(errorLogPath))
+        (void)Platform::RemoveFile(
+            errorLogPath); // a log that cannot be deleted is no reason to stop
+    const std::u16string logKey = GetHostValue(kernel, u"LOG.TABLE");
+
+    const LONG query = CreateQuery(server);
+    std::optional<std::u16string> summary;
+    try {
+        summary = Process(logKey, query, errorLogPath);
+    } catch (...) {
+        FreeQueryQuietly(server, query);
+        throw;
+    }
+    FreeQuery(server, query);
+    FView.ShowProgress(0);
+
+    if (summary) {
+        WriteHostLog(kernel, u"Exec: " + FView.Caption() + u"; " + *summary);
+        ExecuteHostCommand(kernel, u"REFRESH", u"0");
+    } else {
+        WriteHostLog(kernel, u"Exec: " + FView.Caption() + u" failed.");
+    }
+    return summary.has_value();
+}
+
+std::optional<std::u16string> TVerificationRun::Process(const std::u16string& logKey, LONG query,
+                                                        const std::u16string& errorLogPath) {
+    // The date fields are read once, so that the window cleared is the window downloaded.
+    const TDateFieldValue from = FView.FromField();
+    const TDateFieldValue until = FView.UntilField();
+    const std::u16string resource = FView.Resource();
+    const std::u16string address = RequestAddress(resource, FView.LoginText(), FView.PasswordText(),
+                                                  FView.OperatorCall(), from, until);
+    const std::uint32_t startTick = Platform::TickCount();
+    FView.MsgProgress(0, u"* Use: " + resource, true);
+    FView.ProcessMessages();
+
+    TStringList lines;
+    if (!DownloadInbox(FView, FCreateTransport, address, lines)) {
+        ShowHostMessage(FView.HostKernel(), u"Resource open error: " + resource, u"Error");
+        return std::nullopt;
+    }
+    if (IsWebPage(lines)) {
+        FView.MsgProgress(
+            0, u"* Authorization failed: " + FView.LoginText() + u"/" + FView.PasswordText(), true);
+        return std::nullopt;
+    }
+    TStringList headerLines;
+    TStringList records;
+    if (!SplitAdif(lines, headerLines, records)) {
+        FView.MsgProgress(0, u"* Error: Invalid data format received", true);
+        return std::nullopt;
+    }
+
+    const TReportCheck report = CheckReport(headerLines, records);
+    TReconciliation reconciliation(FView.HostServer(), logKey, query, errorLogPath);
+    if (report.Failure.empty())
+        reconciliation.ClearMarks(FView, from, until);
+    if (report.LastUpload)
+        FView.MsgProgress(
+            1, u"Most recent QSO uploaded at " + FormatUserDateTime(*report.LastUpload), true);
+    if (!report.Failure.empty()) {
+        FView.MsgProgress(0, report.Failure, true);
+        return std::nullopt;
+    }
+    FView.MsgProgress(1,
+                      u"Received " + IntToStr(static_cast<std::int64_t>(lines.size())) +
+                          u" lines (" + IntToStr(report.RecordCount) + u" records) from inbox",
+                      true);
+
+    const double passes = report.RecordCount + 1.0;
+    for (std::size_t i = 0; i < report.Records.size(); ++i) {
+        reconciliation.ReconcileRecord(report.Records[i]);
+        FView.ShowProgress(static_cast<double>(i + 1) / passes);
+    }
+    FView.ShowProgress(1);
+    const std::u16string elapsed = FormatElapsed(Platform::TickCount() - startTick);
+    const std::u16string summary = RunSummary(report.RecordCount, reconciliation.Counters());
+    FView.MsgProgress(0, u"* Done. " + summary + u" (" + elapsed + u")", false);
+    return summary + u" (" + elapsed + u")";
+}

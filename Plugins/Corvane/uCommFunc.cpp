@@ -1,0 +1,213 @@
+#include "Plugins/Corvane/uCommFunc.h"
+
+#include "Platform/Locale.h"
+#include "PluginAPI/Plugins/Exceptions.h"
+
+#include <limits>
+#include <optional>
+
+namespace {
+
+using namespace std::chrono;
+
+std::u16string TwoDigits(long long value) {
+    return {static_cast<char16_t>(u'0' + value / 10 % 10),
+            static_cast<char16_t>(u'0' + value % 10)};
+}
+
+std::u16string FourDigits(int value) {
+    return TwoDigits(value / 100) + TwoDigits(value % 100);
+}
+
+[[noreturn]] void RaiseConvertError(std::u16string_view format, std::u16string_view text) {
+    std::u16string message;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == u'%' && i + 1 < format.size() && format[i + 1] == u's') {
+            message += text;
+            ++i;
+        } else {
+            message += format[i];
+        }
+    }
+    throw EConvertError(std::move(message));
+}
+
+// Reads digits at `pos`; none read gives nullopt. Stops before overflowing an int.
+std::optional<std::int32_t> ReadNumber(std::u16string_view text, std::size_t& pos) {
+    const std::size_t start = pos;
+    std::int64_t value = 0;
+    while (pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9' && pos - start < 9) {
+        value = value * 10 + (text[pos] - u'0');
+        ++pos;
+    }
+    if (pos == start)
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace
+
+std::u16string Trim(std::u16string_view text) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && text[first] <= u' ')
+        ++first;
+    while (last > first && text[last - 1] <= u' ')
+        --last;
+    return std::u16string(text.substr(first, last - first));
+}
+
+bool IsBlank(std::u16string_view text) {
+    return Trim(text).empty();
+}
+
+std::u16string UpperCaseAscii(std::u16string_view text) {
+    std::u16string result(text);
+    for (char16_t& c : result)
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - u'a' + u'A');
+    return result;
+}
+
+std::u16string QuotedStr(std::u16string_view text) {
+    std::u16string result = u"'";
+    for (char16_t c : text) {
+        result += c;
+        if (c == u'\'')
+            result += c;
+    }
+    return result + u"'";
+}
+
+std::u16string AppendListItem(std::u16string_view list, std::u16string_view item) {
+    if (list.empty())
+        return std::u16string(item);
+    return std::u16string(list) + u"," + std::u16string(item);
+}
+
+std::u16string IntToStr(std::int64_t value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+std::int32_t StrToInt(std::u16string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && text[pos] == u' ')
+        ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == u'+' || text[pos] == u'-'))
+        negative = text[pos++] == u'-';
+    const std::size_t digitsStart = pos;
+    std::int64_t value = 0;
+    for (; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos) {
+        value = value * 10 + (text[pos] - u'0');
+        if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1)
+            break;
+    }
+    if (negative)
+        value = -value;
+    if (pos == digitsStart || pos != text.size() ||
+        value > std::numeric_limits<std::int32_t>::max() ||
+        value < std::numeric_limits<std::int32_t>::min())
+        RaiseConvertError(u"'%s' is not a valid integer value", text);
+    return static_cast<std::int32_t>(value);
+}
+
+year_month_day EncodeDate(std::int32_t year, std::int32_t month, std::int32_t day) {
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31)
+        throw EConvertError(u"Invalid argument to date encode");
+    const year_month_day date{std::chrono::year{year},
+                              std::chrono::month{static_cast<unsigned>(month)},
+                              std::chrono::day{static_cast<unsigned>(day)}};
+    if (!date.ok())
+        throw EConvertError(u"Invalid argument to date encode");
+    return date;
+}
+
+TDateTime EncodeDateTime(const year_month_day& date, std::int32_t hour, std::int32_t minute,
+                         std::int32_t second) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        throw EConvertError(u"Invalid argument to time encode");
+    return sys_days{date} + hours{hour} + minutes{minute} + seconds{second};
+}
+
+std::u16string FormatIsoDate(const year_month_day& date) {
+    return FourDigits(static_cast<int>(date.year())) + u"-" +
+           TwoDigits(static_cast<unsigned>(date.month())) + u"-" +
+           TwoDigits(static_cast<unsigned>(date.day()));
+}
+
+std::u16string FormatSqlDateTime(TDateTime time) {
+    const auto day = floor<days>(time);
+    const hh_mm_ss clock{time - day};
+    return FormatIsoDate(year_month_day{day}) + u" " + TwoDigits(clock.hours().count()) + u":" +
+           TwoDigits(clock.minutes().count());
+}
+
+std::u16string FormatUserDateTime(TDateTime time) {
+    const auto day = floor<days>(time);
+    const year_month_day date{day};
+    const hh_mm_ss clock{time - day};
+    return Platform::FormatShortDate(static_cast<int>(date.year()),
+                                     static_cast<unsigned>(date.month()),
+                                     static_cast<unsigned>(date.day())) +
+           u" " + TwoDigits(clock.hours().count()) + Platform::TimeSeparator() +
+           TwoDigits(clock.minutes().count());
+}
+
+std::u16string FormatElapsed(std::uint32_t milliseconds) {
+    const std::uint32_t totalSeconds = milliseconds / 1000 % 86400;
+    const std::u16string separator = Platform::TimeSeparator();
+    return TwoDigits(totalSeconds / 3600) + separator + TwoDigits(totalSeconds / 60 % 60) +
+           separator + TwoDigits(totalSeconds % 60);
+}
+
+TDateTime ParseReportDateTime(std::u16string_view text) {
+    const std::u16string trimmed = Trim(text);
+    const std::u16string_view s = trimmed;
+    std::size_t pos = 0;
+    auto fail = [&]() -> TDateTime {
+        RaiseConvertError(u"'%s' is not a valid date and time", text);
+    };
+    auto expect = [&](char16_t c) {
+        if (pos >= s.size() || s[pos] != c)
+            fail();
+        ++pos;
+    };
+    auto number = [&]() {
+        const auto value = ReadNumber(s, pos);
+        if (!value)
+            fail();
+        return *value;
+    };
+
+    const std::int32_t year = number();
+    expect(u'-');
+    const std::int32_t month = number();
+    expect(u'-');
+    const std::int32_t day = number();
+    std::int32_t hour = 0, minute = 0, second = 0;
+    if (pos < s.size()) {
+        expect(u' ');
+        while (pos < s.size() && s[pos] == u' ')
+            ++pos;
+        hour = number();
+        expect(u':');
+        minute = number();
+        if (pos < s.size()) {
+            expect(u':');
+            second = number();
+            if (pos < s.size()) {
+                expect(u'.');
+                number();
+            }
+        }
+        if (pos != s.size())
+            fail();
+    }
+    try {
+        return EncodeDateTime(EncodeDate(year, month, day), hour, minute, second);
+    } catch (const EConvertError&) {
+        return fail();
+    }
+}
