@@ -8,6 +8,9 @@ struct ICore;
 // {E55338C1-631A-424D-ACF7-863C9D4CADA1}: the host calls Shutdown before it lets go.
 struct IDestroyNotify : IInterface {
     virtual HRESULT PLUGIN_STDCALL Shutdown() = 0; // 3
+
+protected:
+    ~IDestroyNotify() = default;
 };
 
 // {16AB27D6-DD64-4CCE-B3E5-ECBCE7C7401A}: the plug-in's identity. Text results are new
@@ -20,11 +23,17 @@ struct IPlugin : IInterface {
     virtual HRESULT PLUGIN_STDCALL GetCopyright(BSTR* text) = 0;   // 7
     virtual HRESULT PLUGIN_STDCALL GetHomePage(BSTR* address) = 0; // 8
     virtual HRESULT PLUGIN_STDCALL GetEmail(BSTR* address) = 0;    // 9
+
+protected:
+    ~IPlugin() = default;
 };
 
 // {A6435676-ACE3-4A28-8358-720CEA495FFA}: a click listener the host calls for a menu item.
 struct INotifyEvent : IInterface {
     virtual HRESULT PLUGIN_STDCALL Notify(IInterface* sender) = 0; // 3
+
+protected:
+    ~INotifyEvent() = default;
 };
 
 constexpr IID IID_IDestroyNotify = {

@@ -1,0 +1,181 @@
+// The library's two exports and the plug-in object.
+#include "Plugins/Corvane/Corvane.h"
+
+#include "Platform/SysString.h"
+
+#include <utility>
+
+namespace {
+
+// Where the assertion for a too old host core points.
+constexpr std::u16string_view kUnitSource = u"Plugins\\Corvane\\Corvane";
+constexpr int kCoreVersionLine = 73;
+
+constexpr std::u16string_view kMenuHint =
+    u"Verify your current logbook with ARRL LotW inbox data (uploaded QSO)";
+
+// The owner window of the plug-in's top-level windows: the host's application window while a
+// plug-in object lives, none otherwise.
+HWND GApplicationWindow = nullptr;
+
+void SetApplicationWindow(HWND window) {
+    GApplicationWindow = window;
+}
+
+} // namespace
+
+TPlugin::TPlugin(ICore* core) : FCore(core) {
+    try {
+        CheckCoreVersion();
+        AcquireHostInterfaces();
+        AdoptApplicationWindow();
+        RegisterVerifyCommand();
+    } catch (...) {
+        ShutdownQuietly();
+        throw;
+    }
+}
+
+TPlugin::~TPlugin() {
+    ShutdownQuietly();
+}
+
+void TPlugin::CheckCoreVersion() {
+    LONG version = 0;
+    CheckHostStatus(FCore->GetVersion(&version));
+    if (version < PluginIdentity::MinimumCoreVersion)
+        RaiseAssertion(kUnitSource, kCoreVersionLine);
+}
+
+void TPlugin::AcquireHostInterfaces() {
+    FHostKernel.Query(FCore.Get(), IID_IHostKernel);
+    if (FHostServer.Query(FCore.Get(), IID_IHostServer) < 0 || !FHostServer)
+        throw EUnsupportedCore(u"Host does not support required functionality.\r\n"
+                               u"Upgrade your application to latest version.");
+    if (FApplicationWindows.Query(FCore.Get(), IID_IApplicationWindows) < 0 || !FApplicationWindows)
+        throw EInvalidCoreVersion(u"This plugin needs windows support.");
+}
+
+void TPlugin::AdoptApplicationWindow() {
+    HWND window = nullptr;
+    CheckHostStatus(FApplicationWindows->GetApplicationHandle(&window));
+    SetApplicationWindow(window);
+}
+
+void TPlugin::RegisterVerifyCommand() {
+    LONG category = 0;
+    CheckHostStatus(GetCategory(&category));
+    FMenuItem = new TPluginMenuItem(FCore.Get(), category);
+    CheckHostStatus(FMenuItem->MenuItem()->SetCaption(TSysString(PluginIdentity::Name).Get()));
+    CheckHostStatus(FMenuItem->MenuItem()->SetHint(TSysString(kMenuHint).Get()));
+}
+
+void TPlugin::FreeMenuItem() {
+    if (TPluginMenuItem* item = std::exchange(FMenuItem, nullptr))
+        item->Free();
+}
+
+void TPlugin::ReleaseHost() noexcept {
+    SetApplicationWindow(nullptr);
+    FHostServer.Reset();
+    FHostKernel.Reset();
+    FApplicationWindows.Reset();
+    FCore.Reset();
+}
+
+void TPlugin::ShutdownQuietly() noexcept {
+    try {
+        FreeMenuItem();
+    } catch (...) {
+        // The host refused to remove the item and keeps it; nobody is left to tell.
+    }
+    ReleaseHost();
+}
+
+HRESULT PLUGIN_STDCALL TPlugin::Shutdown() {
+    return SafeCall(*this, [this] {
+        FreeMenuItem();
+        ReleaseHost();
+    });
+}
+
+HRESULT TPlugin::ReturnText(BSTR* result, std::u16string_view text) {
+    return SafeCall(*this, [&] {
+        if (result == nullptr)
+            throw EInvalidPointer(u"No variable for the result.");
+        *result = nullptr;
+        *result = SysStringFrom(text);
+        if (*result == nullptr)
+            throw EOutOfMemory(u"Out of memory.");
+    });
+}
+
+HRESULT PLUGIN_STDCALL TPlugin::GetID(GUID* id) {
+    return SafeCall(*this, [&] {
+        if (id == nullptr)
+            throw EInvalidPointer(u"No variable for the result.");
+        *id = PluginIdentity::Id;
+    });
+}
+
+HRESULT PLUGIN_STDCALL TPlugin::GetName(BSTR* name) {
+    return ReturnText(name, PluginIdentity::Name);
+}
+
+HRESULT PLUGIN_STDCALL TPlugin::GetVersion(BSTR* version) {
+    return ReturnText(version, PluginIdentity::Version);
+}
+
+HRESULT PLUGIN_STDCALL TPlugin::GetCategory(LONG* category) {
+    return SafeCall(*this, [&] {
+        if (category == nullptr)
+            throw EInvalidPointer(u"No variable for the result.");
+        *category = PluginIdentity::Category;
+    });
+}
+
+HRESULT PLUGIN_STDCALL TPlugin::GetCopyright(BSTR* text) {
+    return ReturnText(text, PluginIdentity::Copyright);
+}
+
+HRESULT PLUGIN_STDCALL TPlugin::GetHomePage(BSTR* address) {
+    return ReturnText(address, PluginIdentity::HomePage);
+}
+
+HRESULT PLUGIN_STDCALL TPlugin::GetEmail(BSTR* address) {
+    return ReturnText(address, PluginIdentity::Email);
+}
+
+// The exports carry names that begin with a digit, which ELF only allows as assembler labels;
+// the linker's version script keeps every other symbol inside the library.
+extern "C" {
+
+__attribute__((visibility("default"))) HRESULT PLUGIN_STDCALL PluginEntry(ICore* core,
+                                                                          IPlugin** plugin) noexcept
+    __asm__("\"" PLUGIN_ENTRY_NAME "\"");
+__attribute__((visibility("default"))) HRESULT PLUGIN_STDCALL PluginDone() noexcept
+    __asm__("\"" PLUGIN_DONE_NAME "\"");
+
+// Creates a plug-in object and hands out its IPlugin face with the object's only reference.
+// Any failure, including a missing core or result variable, gives E_UNEXPECTED, a null result
+// and no error information; the host keeps nothing of a failed attempt.
+HRESULT PLUGIN_STDCALL PluginEntry(ICore* core, IPlugin** plugin) noexcept {
+    if (plugin != nullptr)
+        *plugin = nullptr;
+    if (core == nullptr || plugin == nullptr)
+        return E_UNEXPECTED;
+    try {
+        IPlugin* face = CreateCheckedObject<TPlugin>(core);
+        face->AddRef();
+        *plugin = face;
+        return S_OK;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT PLUGIN_STDCALL PluginDone() noexcept {
+    return S_OK;
+}
+
+} // extern "C"
