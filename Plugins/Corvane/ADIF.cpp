@@ -1,0 +1,160 @@
+#include "Plugins/Corvane/ADIF.h"
+
+#include "PluginAPI/Plugins/Exceptions.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+constexpr std::u16string_view HeaderEndTag = u"<EOH>";
+constexpr std::u16string_view RecordEndTag = u"<EOR>";
+
+// A field's value is looked for no further than this many characters past the colon.
+constexpr std::size_t MaxRemainderLength = 32767;
+
+constexpr char16_t AsciiUpper(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
+}
+
+constexpr bool IsAsciiLetter(char16_t c) {
+    const char16_t upper = AsciiUpper(c);
+    return upper >= u'A' && upper <= u'Z';
+}
+
+constexpr bool IsDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// Whether `name`, compared with its ASCII letters upper-cased, stands in `text` at `at`.
+bool MatchesIgnoringCase(std::u16string_view text, std::size_t at, std::u16string_view name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (AsciiUpper(text[at + i]) != AsciiUpper(name[i]))
+            return false;
+    }
+    return true;
+}
+
+// Position of the first "<" + name + closer in `text`, the name matched in any letter case
+// (ASCII only); npos when absent. A tag opens with "<", which no upper-casing changes, so only
+// the characters after a "<" need comparing.
+std::size_t FindTag(std::u16string_view text, std::u16string_view name, char16_t closer) {
+    const std::size_t tagLength = name.size() + 2;
+    if (text.size() < tagLength)
+        return std::u16string_view::npos;
+    const std::size_t lastStart = text.size() - tagLength;
+    for (std::size_t at = text.find(u'<'); at <= lastStart; at = text.find(u'<', at + 1)) {
+        if (text[at + tagLength - 1] == closer && MatchesIgnoringCase(text, at + 1, name))
+            return at;
+    }
+    return std::u16string_view::npos;
+}
+
+// Whether `text` holds the end tag `tag` ("<" + name + ">") in any letter case.
+bool ContainsEndTag(std::u16string_view text, std::u16string_view tag) {
+    return FindTag(text, tag.substr(1, tag.size() - 2), tag.back()) != std::u16string_view::npos;
+}
+
+// Watches the text a record gathers line by line for the record end tag, looking at each line
+// once. The gathered text lacked the tag before a line came, so a new occurrence either lies
+// in the line or begins in the last few characters before it.
+class TRecordEndWatch {
+public:
+    // Whether the gathered text, with `line` appended, holds the record end tag.
+    bool Append(std::u16string_view line) {
+        if (ContainsEndTag(line, RecordEndTag))
+            return true;
+        std::array<char16_t, 2 * TailCapacity> seam{};
+        const std::size_t head = std::min(line.size(), TailCapacity);
+        std::copy_n(FTail.begin(), FTailLength, seam.begin());
+        std::copy_n(line.begin(), head, seam.begin() + static_cast<std::ptrdiff_t>(FTailLength));
+        const std::u16string_view joined(seam.data(), FTailLength + head);
+        if (ContainsEndTag(joined, RecordEndTag))
+            return true;
+        // The new tail is the end of the line, or of the seam when the line is short.
+        const std::u16string_view source = line.size() >= TailCapacity ? line : joined;
+        FTailLength = std::min(source.size(), TailCapacity);
+        std::copy_n(source.end() - static_cast<std::ptrdiff_t>(FTailLength), FTailLength,
+                    FTail.begin());
+        return false;
+    }
+
+private:
+    static constexpr std::size_t TailCapacity = RecordEndTag.size() - 1;
+    std::array<char16_t, TailCapacity> FTail{};
+    std::size_t FTailLength = 0;
+};
+
+// The decimal value of `digits` (none is 0). Raises EConvertError past the signed 32-bit range.
+std::int32_t DeclaredLength(std::u16string_view digits) {
+    std::int64_t value = 0;
+    for (const char16_t digit : digits) {
+        value = value * 10 + (digit - u'0');
+        if (value > std::numeric_limits<std::int32_t>::max())
+            throw EConvertError(u"'" + std::u16string(digits) + u"' is not a valid integer value");
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+// How many characters close a data specifier after its length digits: the ">", or, when a
+// data-type indicator stands there (":" and one letter before the ">"), all three of them.
+std::size_t SpecifierCloseLength(std::u16string_view afterDigits) {
+    const bool typed = afterDigits.size() >= 3 && afterDigits[0] == u':' &&
+                       IsAsciiLetter(afterDigits[1]) && afterDigits[2] == u'>';
+    return typed ? 3 : 1;
+}
+
+} // namespace
+
+bool SplitAdif(const TStringList& lines, TStringList& headerLines, TStringList& records) {
+    std::size_t next = 0;
+    while (next < lines.size()) {
+        const std::u16string& line = lines[next++];
+        headerLines.push_back(line);
+        if (ContainsEndTag(line, HeaderEndTag))
+            break;
+    }
+
+    while (next < lines.size()) {
+        const std::size_t first = next;
+        std::size_t length = 0;
+        TRecordEndWatch watch;
+        bool complete = false;
+        while (next < lines.size() && !complete) {
+            length += lines[next].size();
+            complete = watch.Append(lines[next]);
+            ++next;
+        }
+        std::u16string record;
+        record.reserve(length);
+        for (std::size_t i = first; i < next; ++i)
+            record += lines[i];
+        records.push_back(std::move(record));
+    }
+
+    // The joined header text is empty only when there are no header lines.
+    return !headerLines.empty() || !records.empty();
+}
+
+std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u16string_view text) {
+    const std::size_t at = FindTag(text, fieldName, u':');
+    if (at == std::u16string_view::npos)
+        return {};
+
+    const std::u16string_view remainder =
+        text.substr(at + fieldName.size() + 2).substr(0, MaxRemainderLength);
+    const std::size_t digitCount = static_cast<std::size_t>(
+        std::find_if_not(remainder.begin(), remainder.end(), IsDigit) - remainder.begin());
+    const auto declaredLength =
+        static_cast<std::size_t>(DeclaredLength(remainder.substr(0, digitCount)));
+    const std::size_t valueStart =
+        std::min(remainder.size(), digitCount + SpecifierCloseLength(remainder.substr(digitCount)));
+
+    if (maxWidth <= 0)
+        return {};
+    const std::size_t width = std::min(declaredLength, static_cast<std::size_t>(maxWidth));
+    return std::u16string(remainder.substr(valueStart, width));
+}
