@@ -1,9 +1,9 @@
 // HostEvents: what the reference host shows its user and what a test bench watches.
 //
 // The host's services report each visible event here: journal lines, message boxes, commands,
-// SQL statements the database refused at run time, and (for benches that count) every host
-// operation called. The command line prints them, the window shows them; the defaults do
-// nothing. Host thread only.
+// SQL statements the database refused at run time, changes of the plug-ins' menu, and (for benches
+// that count) every host operation called. The command line prints them, the window shows them; the
+// defaults do nothing. Host thread only.
 #pragma once
 
 #include <string>
@@ -19,6 +19,8 @@ public:
     virtual void Journal(const std::u16string& /*line*/) {}
     virtual void Message(const std::u16string& /*caption*/, const std::u16string& /*text*/) {}
     virtual void Command(const std::u16string& /*name*/, const std::u16string& /*parameter*/) {}
+    // The plug-ins' menu items were added, removed or changed.
+    virtual void MenuChanged() {}
     virtual void StatementRefused(const std::u16string& /*statement*/,
                                   const std::string& /*reason*/) {}
 };

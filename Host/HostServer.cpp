@@ -201,6 +201,8 @@ HRESULT PLUGIN_STDCALL THostServer::FreeQuery(LONG handle) {
     return FCalls.Run("IHostServer.FreeQuery", [&] {
         Query(handle);
         FQueries.erase(handle);
+        // Freeing its query ends a plug-in's piece of work: its updates become visible to others.
+        FLogbook.Commit();
     });
 }
 

@@ -2,7 +2,8 @@
 //
 // Statements arrive in the host's dialect (SqlDialect.h) as system strings and run on the
 // logbook (Logbook.h). A query handle from CreateQuery serves any number of open-read-close
-// cycles until FreeQuery, which also ends a query still open. OpenQuery runs the SELECT and
+// cycles until FreeQuery, which also ends a query still open and commits the logbook's pending
+// updates. OpenQuery runs the SELECT and
 // keeps its first row as the current one (a query without rows has no current row); opening an
 // open query replaces it. Field reads look the column up by name, case-insensitively, and set
 // the presence flag to 0 for NULL or when there is no current row. GetDateTimeField parses the

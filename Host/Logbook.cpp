@@ -32,6 +32,10 @@ CREATE INDEX IF NOT EXISTS LOGS_DATE ON LOGS (LOGNAME, QSODATE);
 // The most prepared statements kept for reuse; beyond it the cache starts afresh.
 constexpr std::size_t CacheLimit = 64;
 
+// Bounds of one grouped write transaction.
+constexpr auto TransactionAge = std::chrono::milliseconds(200);
+constexpr int TransactionStatements = 1000;
+
 [[noreturn]] void Fail(sqlite3* db, const std::string& what) {
     ThrowDatabaseError(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
 }
@@ -159,6 +163,7 @@ TLogbook::TLogbook(const std::string& path) : FPath(path) {
         // not wait for the disk, which keeps per-record updates fast.
         Run("PRAGMA journal_mode=WAL");
         Run("PRAGMA synchronous=NORMAL");
+        Run("PRAGMA mmap_size=268435456");
         Run(Schema);
     } catch (...) {
         sqlite3_close(FDatabase);
@@ -168,6 +173,11 @@ TLogbook::TLogbook(const std::string& path) : FPath(path) {
 }
 
 TLogbook::~TLogbook() {
+    try {
+        Commit();
+    } catch (const EHostError&) {
+        // Closing rolls the transaction back; nothing else can be done here.
+    }
     FCache.reset();
     sqlite3_close(FDatabase);
 }
@@ -208,11 +218,37 @@ TResultSet TLogbook::Query(const TSqlStatement& statement, std::size_t maxRows) 
     return result;
 }
 
+void TLogbook::Commit() {
+    if (FTransactionStatements == 0)
+        return;
+    FTransactionStatements = 0;
+    if (!sqlite3_get_autocommit(FDatabase))
+        Run("COMMIT");
+}
+
 TExecuteResult TLogbook::Execute(const TSqlStatement& statement, std::string* refusal) {
     if (statement.Kind != TSqlStatementKind::Update)
         ThrowDatabaseError("Only UPDATE statements can be executed");
+    if (FTransactionStatements >= TransactionStatements ||
+        (FTransactionStatements > 0 &&
+         std::chrono::steady_clock::now() - FTransactionStart > TransactionAge))
+        Commit();
+    if (FTransactionStatements == 0) {
+        if (sqlite3_exec(FDatabase, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            if (refusal)
+                *refusal = sqlite3_errmsg(FDatabase);
+            return TExecuteResult::Refused;
+        }
+        FTransactionStart = std::chrono::steady_clock::now();
+    }
+    ++FTransactionStatements;
     TLease lease(*FCache, statement, FDatabase);
     const int rc = sqlite3_step(lease.Get());
+    if (sqlite3_get_autocommit(FDatabase)) {
+        // The engine rolled the whole transaction back (a full disk, an I/O error).
+        FTransactionStatements = 0;
+        Fail(FDatabase, "The logbook lost its pending changes");
+    }
     if (rc == SQLITE_DONE)
         return TExecuteResult::Executed;
     if (IsRuntimeRefusal(rc)) {
@@ -232,6 +268,7 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
     const std::u16string insert =
         u"INSERT INTO LOGS (LOGNAME, QSODATE, OMCALL, QSOBAND, QSOMODE, IOTA, GRIDSQUARE, "
         u"LOTWSENT, LOTWRCVD, LOTWRCVDDATE) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+    Commit();
     Run("BEGIN IMMEDIATE");
     std::size_t added = 0;
     try {

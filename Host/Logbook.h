@@ -8,14 +8,19 @@
 // date windows and first/last QSO.
 //
 // Statements come translated (SqlDialect.h); prepared statements are kept and reused by SQL
-// text. Failures throw EHostError of class "EDatabaseError", except that Execute reports an
-// update the database refuses at run time (a constraint, a busy or read-only file) as not
-// executed. One thread at a time.
+// text. Updates are grouped into transactions: Execute leaves its write transaction open, and
+// it is committed by Commit(), by an Execute that finds it older than 200 ms or holding 1000
+// statements, before AddQsos and when the logbook closes. Reads on this connection see the
+// open transaction; other programs see the changes at the commit. A crash can thus lose the
+// last fraction of a second of updates, but never leaves the file inconsistent. Failures throw
+// EHostError of class "EDatabaseError", except that Execute reports an update the database refuses
+// at run time (a constraint, a busy or read-only file) as not executed. One thread at a time.
 #pragma once
 
 #include "Host/LogDateTime.h"
 #include "Host/SqlDialect.h"
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,6 +68,9 @@ public:
     // band and mode); returns how many were added. On failure nothing is added.
     std::size_t AddQsos(const std::vector<TQsoRecord>& qsos);
 
+    // Commits the open write transaction, if any.
+    void Commit();
+
     const std::string& Path() const { return FPath; }
 
 private:
@@ -74,6 +82,9 @@ private:
     std::string FPath;
     sqlite3* FDatabase = nullptr;
     std::unique_ptr<TStatementCache> FCache;
+    // The open write transaction: when it began and how many statements it holds.
+    std::chrono::steady_clock::time_point FTransactionStart;
+    int FTransactionStatements = 0;
 };
 
 } // namespace RefHost
