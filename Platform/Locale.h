@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Platform {
 
@@ -27,5 +28,22 @@ PLATFORM_EXPORT std::u16string FromAnsiCodePage(std::string_view bytes);
 // UTF-8 and UTF-16. A lone surrogate becomes U+FFFD in UTF-8.
 PLATFORM_EXPORT std::string Utf16ToUtf8(std::u16string_view text);
 PLATFORM_EXPORT std::u16string Utf8ToUtf16(std::string_view bytes);
+
+// How a text file is written: in the ANSI code page without a byte-order mark, or in a Unicode
+// encoding that begins with its byte-order mark.
+enum class TTextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
+
+// The text of `bytes`: a UTF-8 or UTF-16 byte-order mark selects that encoding (the mark is not
+// part of the text), else the ANSI code page. `encoding`, when given, receives the choice. A
+// UTF-16 text with an odd byte count ends in U+FFFD.
+PLATFORM_EXPORT std::u16string DecodeText(std::string_view bytes,
+                                          TTextEncoding* encoding = nullptr);
+
+// The lines of `text`, split at CR LF, LF and a lone CR; a break at the very end adds no empty
+// line.
+PLATFORM_EXPORT std::vector<std::u16string> SplitLines(std::u16string_view text);
+
+// `text` as bytes in `encoding`, byte-order mark first.
+PLATFORM_EXPORT std::string EncodeText(std::u16string_view text, TTextEncoding encoding);
 
 } // namespace Platform

@@ -115,7 +115,85 @@ char32_t NextUtf8(std::string_view bytes, std::size_t& i) {
     return c;
 }
 
+std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::u16string text;
+    text.reserve(bytes.size() / 2 + 1);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        text += static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    if (bytes.size() % 2 != 0)
+        text += static_cast<char16_t>(ReplacementCharacter);
+    return text;
+}
+
+std::string EncodeUtf16(std::u16string_view text, bool bigEndian) {
+    std::string bytes;
+    bytes.reserve(2 * text.size());
+    for (const char16_t c : text) {
+        const auto high = static_cast<char>(c >> 8);
+        const auto low = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view Utf16LEMark = "\xFF\xFE";
+constexpr std::string_view Utf16BEMark = "\xFE\xFF";
+
 } // namespace
+
+std::u16string DecodeText(std::string_view bytes, TTextEncoding* encoding) {
+    TTextEncoding found = TTextEncoding::Ansi;
+    std::u16string text;
+    if (bytes.starts_with(Utf8Mark)) {
+        found = TTextEncoding::Utf8;
+        text = Utf8ToUtf16(bytes.substr(Utf8Mark.size()));
+    } else if (bytes.starts_with(Utf16LEMark)) {
+        found = TTextEncoding::Utf16LE;
+        text = DecodeUtf16(bytes.substr(Utf16LEMark.size()), false);
+    } else if (bytes.starts_with(Utf16BEMark)) {
+        found = TTextEncoding::Utf16BE;
+        text = DecodeUtf16(bytes.substr(Utf16BEMark.size()), true);
+    } else {
+        text = FromAnsiCodePage(bytes);
+    }
+    if (encoding != nullptr)
+        *encoding = found;
+    return text;
+}
+
+std::vector<std::u16string> SplitLines(std::u16string_view text) {
+    std::vector<std::u16string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of(u"\r\n", start);
+        if (end == std::u16string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + (text.substr(end, 2) == u"\r\n" ? 2 : 1);
+    }
+    return lines;
+}
+
+std::string EncodeText(std::u16string_view text, TTextEncoding encoding) {
+    switch (encoding) {
+    case TTextEncoding::Utf8:
+        return std::string(Utf8Mark) + Utf16ToUtf8(text);
+    case TTextEncoding::Utf16LE:
+        return std::string(Utf16LEMark) + EncodeUtf16(text, false);
+    case TTextEncoding::Utf16BE:
+        return std::string(Utf16BEMark) + EncodeUtf16(text, true);
+    case TTextEncoding::Ansi:
+        break;
+    }
+    return ToAnsiCodePage(text);
+}
 
 std::u16string FormatShortDate(int year, unsigned month, unsigned day) {
     TUserTimeLocale locale;

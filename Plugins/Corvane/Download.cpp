@@ -11,29 +11,6 @@ bool IsUnreserved(unsigned char c) {
            c == '.' || c == '_' || c == '~';
 }
 
-std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
-    std::u16string text;
-    text.reserve(bytes.size() / 2 + 1);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        text += static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-    }
-    if (bytes.size() % 2 != 0)
-        text += u'\uFFFD';
-    return text;
-}
-
-std::u16string DecodeText(std::string_view body) {
-    if (body.starts_with("\xEF\xBB\xBF"))
-        return Platform::Utf8ToUtf16(body.substr(3));
-    if (body.starts_with("\xFF\xFE"))
-        return DecodeUtf16(body.substr(2), false);
-    if (body.starts_with("\xFE\xFF"))
-        return DecodeUtf16(body.substr(2), true);
-    return Platform::FromAnsiCodePage(body);
-}
-
 void ClearStatus(TVerificationView& view) {
     view.SetStatusText(u"");
     view.ProcessMessages();
@@ -73,19 +50,7 @@ std::u16string RequestAddress(std::u16string_view resource, std::u16string_view 
 }
 
 TStringList DecodeBody(std::string_view body) {
-    const std::u16string text = DecodeText(body);
-    TStringList lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of(u"\r\n", start);
-        if (end == std::u16string::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + (text.compare(end, 2, u"\r\n") == 0 ? 2 : 1);
-    }
-    return lines;
+    return Platform::SplitLines(Platform::DecodeText(body));
 }
 
 bool DownloadInbox(TVerificationView& view, const THttpTransportFactory& createTransport,
