@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -38,16 +39,54 @@ bool MatchesIgnoringCase(std::u16string_view text, std::size_t at, std::u16strin
     return true;
 }
 
+// Whether "<" + name + closer stands in `text` at `at`, the name in any letter case.
+bool IsTagAt(std::u16string_view text, std::size_t at, std::u16string_view name, char16_t closer) {
+    return text[at] == u'<' && text[at + name.size() + 1] == closer &&
+           MatchesIgnoringCase(text, at + 1, name);
+}
+
+// Four characters read as one 64-bit block, one 16-bit lane each.
+std::uint64_t LoadBlock(std::u16string_view text, std::size_t at) {
+    std::uint64_t block = 0;
+    std::memcpy(&block, text.data() + at, sizeof block);
+    return block;
+}
+
+constexpr std::uint64_t LaneOnes = 0x0001000100010001;
+constexpr std::uint64_t LaneLowBits = 0x7FFF7FFF7FFF7FFF;
+
+// The high bit of each lane of `block` that equals the lane of `pattern`, and nothing else.
+constexpr std::uint64_t EqualLanes(std::uint64_t block, std::uint64_t pattern) {
+    const std::uint64_t differences = block ^ pattern;
+    return ~(((differences & LaneLowBits) + LaneLowBits) | differences | LaneLowBits);
+}
+
 // Position of the first "<" + name + closer in `text`, the name matched in any letter case
-// (ASCII only); npos when absent. A tag opens with "<", which no upper-casing changes, so only
-// the characters after a "<" need comparing.
+// (ASCII only); npos when absent. Four start positions are screened at once: a tag needs "<"
+// at its start and the closer at its end, which no upper-casing changes; only positions that
+// pass both are compared in full.
 std::size_t FindTag(std::u16string_view text, std::u16string_view name, char16_t closer) {
     const std::size_t tagLength = name.size() + 2;
     if (text.size() < tagLength)
         return std::u16string_view::npos;
     const std::size_t lastStart = text.size() - tagLength;
-    for (std::size_t at = text.find(u'<'); at <= lastStart; at = text.find(u'<', at + 1)) {
-        if (text[at + tagLength - 1] == closer && MatchesIgnoringCase(text, at + 1, name))
+    const std::size_t closerOffset = tagLength - 1;
+    const std::uint64_t openings = LaneOnes * u'<';
+    const std::uint64_t closers = LaneOnes * closer;
+
+    std::size_t at = 0;
+    for (; at + 3 <= lastStart; at += 4) {
+        const std::uint64_t candidates = EqualLanes(LoadBlock(text, at), openings) &
+                                         EqualLanes(LoadBlock(text, at + closerOffset), closers);
+        if (candidates == 0)
+            continue;
+        for (std::size_t start = at; start < at + 4; ++start) {
+            if (IsTagAt(text, start, name, closer))
+                return start;
+        }
+    }
+    for (; at <= lastStart; ++at) {
+        if (IsTagAt(text, at, name, closer))
             return at;
     }
     return std::u16string_view::npos;
