@@ -80,6 +80,11 @@ HWND TForm::Handle() const {
     return FBackend->Handle();
 }
 
+void TForm::SaveImage(std::u16string_view path) const {
+    if (!FBackend->SaveImage(path))
+        throw EFCreateError(u"Cannot create file \"" + std::u16string(path) + u"\"");
+}
+
 TControl& TForm::FindControl(std::u16string_view name) const {
     if (TControl* control = FBackend->FindControl(name))
         return *control;

@@ -59,6 +59,9 @@ public:
 
     // The native window handle.
     HWND Handle() const;
+    // Writes the client area as it is drawn now to a PNG file at `path`; works without a
+    // display. A file that cannot be written raises EFCreateError.
+    void SaveImage(std::u16string_view path) const;
 
     // The control named `name`, of kind T. An unknown name or another kind raises
     // EComponentError.

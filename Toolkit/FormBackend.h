@@ -34,6 +34,8 @@ public:
     // The control named `name`, or null.
     virtual TControl* FindControl(std::u16string_view name) const = 0;
     virtual void ApplyCursor(TCursor cursor) = 0;
+    // False when the file cannot be written.
+    virtual bool SaveImage(std::u16string_view path) const = 0;
 
 protected:
     explicit TFormBackend(TForm& form) : FForm(form) {}

@@ -1,5 +1,5 @@
 // The application object over Qt: the Qt application is the host's when it has one, else one
-// made here and kept until the process ends.
+// made here.
 #include "Toolkit/Application.h"
 
 #include "Platform/posix/WindowHandle.h"
@@ -12,25 +12,21 @@
 #include <QMessageBox>
 
 #include <algorithm>
-#include <memory>
 
 namespace Toolkit {
 
 namespace {
 
-// The Qt application this toolkit made, when the process had none.
-std::unique_ptr<QApplication>& OwnApplication() {
-    static std::unique_ptr<QApplication> application;
-    return application;
-}
-
+// Makes the Qt application when the process has none. It stays until the process ends: Qt's
+// own global state goes at exit in an order that a later destruction could not follow.
 void EnsureQtApplication() {
     if (QCoreApplication::instance() != nullptr)
         return;
     static int argc = 1;
     static char name[] = "Corvane";
     static char* argv[] = {name, nullptr};
-    OwnApplication() = std::make_unique<QApplication>(argc, argv);
+    static QApplication* const application = new QApplication(argc, argv);
+    (void)application;
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "PluginAPI/Plugins/Exceptions.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QScrollBar>
 
 namespace Toolkit::QtBackend {
@@ -126,8 +128,9 @@ void TQtEdit::SetPasswordChar(char16_t passwordChar) {
         return;
     }
     FStyle->SetPasswordChar(passwordChar);
-    // The edit takes the character from its style when its echo mode is set.
-    edit->setEchoMode(QLineEdit::Normal);
+    // The edit reads the character from its style when the style changes.
+    QEvent styleChange(QEvent::StyleChange);
+    QCoreApplication::sendEvent(edit, &styleChange);
     edit->setEchoMode(QLineEdit::Password);
 }
 

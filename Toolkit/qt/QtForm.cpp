@@ -61,6 +61,9 @@ public:
     bool Visible() const override { return FWindow->isVisible(); }
     TControl* FindControl(std::u16string_view name) const override;
     void ApplyCursor(TCursor cursor) override;
+    bool SaveImage(std::u16string_view path) const override {
+        return FWindow->grab().save(ToQString(path), "PNG");
+    }
 
 private:
     struct TEntry {
@@ -92,6 +95,7 @@ private:
 };
 
 TQtFormBackend::TQtFormBackend(TForm& form, const TFormDescriptor& layout) : TFormBackend(form) {
+    Application();
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
         throw EInvalidOperation(u"The application cannot show windows");
     BuildWindow(layout);
@@ -229,6 +233,7 @@ TQtFormBackend::TEntry& TQtFormBackend::Build(const TControlDescriptor& control)
         auto* memo = new QPlainTextEdit(ToQString(control.Caption), parent);
         memo->setReadOnly(Has(control, cfReadOnly));
         memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+        memo->setTabChangesFocus(true);
         const auto scrollBars =
             Has(control, cfScrollBars) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
         memo->setVerticalScrollBarPolicy(scrollBars);

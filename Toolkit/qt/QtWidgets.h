@@ -77,6 +77,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // Tab leaves the field, as in any other control, instead of stepping through its sections.
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
 };
 
 // The style of one edit: its password character is the one the control was given.

@@ -1,0 +1,70 @@
+// DialogTestSupport: driving toolkit forms in tests, on Qt's offscreen platform.
+//
+// Modal displays run their own message loop, so a test hands ShowModalWhile what to do once the
+// form is shown and activated; a watchdog ends a display that a broken close would leave open.
+// TRecordedErrors replaces the error message box for the fixture's lifetime.
+#pragma once
+
+#include "Platform/posix/WindowHandle.h"
+#include "Toolkit/Application.h"
+#include "Toolkit/Form.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The modal result the watchdog ends a display with.
+inline constexpr Toolkit::TModalResult WatchdogResult = 99;
+
+// The top-level widget of `form`.
+inline QWidget* FormWidget(const Toolkit::TForm& form) {
+    QWindow* window = Platform::WindowOfHandle(form.Handle());
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->windowHandle() == window)
+            return widget;
+    return nullptr;
+}
+
+// The widget named `name` in `form`.
+template <class TWidget> TWidget* FindWidget(const Toolkit::TForm& form, const char* name) {
+    return FormWidget(form)->findChild<TWidget*>(QString::fromLatin1(name));
+}
+
+// Shows `form` modally; `whileShown` runs inside the display once the form is activated.
+inline Toolkit::TModalResult ShowModalWhile(Toolkit::TForm& form,
+                                            std::function<void()> whileShown) {
+    Toolkit::Application();
+    QTimer::singleShot(0, [&form, whileShown = std::move(whileShown)] {
+        // The activation notification is queued by the display itself; let it run first.
+        Toolkit::Application().ProcessMessages();
+        whileShown();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&form] { form.SetModalResult(WatchdogResult); });
+    watchdog.start(5000);
+    return form.ShowModal();
+}
+
+// Collects the messages of exceptions that escape event handlers instead of showing them.
+class TRecordedErrors {
+public:
+    TRecordedErrors() {
+        Toolkit::Application().SetOnException(
+            [this](const std::u16string& message) { FMessages.push_back(message); });
+    }
+    ~TRecordedErrors() { Toolkit::Application().SetOnException({}); }
+    TRecordedErrors(const TRecordedErrors&) = delete;
+    TRecordedErrors& operator=(const TRecordedErrors&) = delete;
+
+    const std::vector<std::u16string>& Messages() const { return FMessages; }
+
+private:
+    std::vector<std::u16string> FMessages;
+};

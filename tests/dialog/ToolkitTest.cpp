@@ -1,0 +1,367 @@
+// The toolkit over Qt: modal display and its endings, deferred close, errors in handlers, the
+// busy pointer, the owner window, date fields, memos, control lookup and icon handles.
+#include "DialogTestSupport.h"
+
+#include "Platform/Icons.h"
+#include "PluginAPI/Plugins/Exceptions.h"
+#include "Toolkit/Application.h"
+#include "Toolkit/Form.h"
+
+#include <QBuffer>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace Toolkit;
+using testing::ElementsAre;
+
+namespace {
+
+const TControlDescriptor TestControls[] = {
+    {.Name = u"pnMain",
+     .Kind = TControlKind::Panel,
+     .Bounds = {0, 0, 240, 140},
+     .Align = TAlign::Client,
+     .Frame = TFrame::ThinSunken,
+     .TabOrder = 0},
+    {.Name = u"edText",
+     .Kind = TControlKind::Edit,
+     .Parent = u"pnMain",
+     .Bounds = {10, 10, 100, 21},
+     .Frame = TFrame::Framed,
+     .TabOrder = 0},
+    {.Name = u"btnRun",
+     .Kind = TControlKind::Button,
+     .Parent = u"pnMain",
+     .Bounds = {10, 40, 60, 25},
+     .Caption = u"Run",
+     .TabOrder = 1},
+    {.Name = u"btnOk",
+     .Kind = TControlKind::Button,
+     .Parent = u"pnMain",
+     .Bounds = {80, 40, 60, 25},
+     .Caption = u"OK",
+     .TabOrder = 2,
+     .ModalResult = mrOk},
+    {.Name = u"btnCancel",
+     .Kind = TControlKind::Button,
+     .Parent = u"pnMain",
+     .Bounds = {150, 40, 60, 25},
+     .Caption = u"Cancel",
+     .TabOrder = 3,
+     .Flags = cfCancel,
+     .ModalResult = mrCancel},
+    {.Name = u"dtDay",
+     .Kind = TControlKind::DateField,
+     .Parent = u"pnMain",
+     .Bounds = {10, 70, 120, 21},
+     .Frame = TFrame::Framed,
+     .TabOrder = 4,
+     .Flags = cfCalendar},
+    {.Name = u"mLog",
+     .Kind = TControlKind::Memo,
+     .Parent = u"pnMain",
+     .Bounds = {10, 95, 200, 40},
+     .Frame = TFrame::Framed,
+     .TabOrder = 5,
+     .Flags = cfReadOnly | cfScrollBars},
+};
+
+const TFormDescriptor TestLayout = {.Name = u"frmTest",
+                                    .ClientWidth = 240,
+                                    .ClientHeight = 140,
+                                    .BorderStyle = TBorderStyle::Dialog,
+                                    .Controls = TestControls};
+
+// A form that records its notifications.
+class TTestForm : public TForm {
+public:
+    explicit TTestForm(const TFormDescriptor& layout = TestLayout) : TForm(layout) {}
+
+    std::vector<std::string> FEvents;
+    int FCloseFailures = 0; // the next close handlers that raise
+
+protected:
+    void DoShow() override { FEvents.push_back("show"); }
+    void DoActivate() override { FEvents.push_back("activate"); }
+    void DoClose(TCloseAction&) override {
+        FEvents.push_back("close");
+        if (FCloseFailures > 0) {
+            --FCloseFailures;
+            throw EWriteError(u"settings not written");
+        }
+    }
+};
+
+TEST(ToolkitForm, EveryWayOfClosingEndsTheDisplayWithItsResult) {
+    struct TCase {
+        const char* Way;
+        std::function<void(TTestForm&)> Close;
+        TModalResult Expected;
+    };
+    const TCase cases[] = {
+        {"button with a result", [](TTestForm& f) { f.Control<TButton>(u"btnOk").Click(); }, mrOk},
+        {"Esc presses the cancel button",
+         [](TTestForm& f) { QTest::keyClick(FindWidget<QLineEdit>(f, "edText"), Qt::Key_Escape); },
+         mrCancel},
+        {"title bar close box", [](TTestForm& f) { FormWidget(f)->close(); }, mrCancel},
+        {"Close()", [](TTestForm& f) { f.Close(); }, mrCancel},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Way);
+        TTestForm form;
+        EXPECT_EQ(ShowModalWhile(form, [&] { c.Close(form); }), c.Expected);
+        EXPECT_FALSE(form.Visible());
+        EXPECT_THAT(form.FEvents, ElementsAre("show", "activate", "close"));
+    }
+}
+
+TEST(ToolkitForm, EnterPressesNoButtonWithoutADefaultButton) {
+    TTestForm form;
+    int clicks = 0;
+    for (const char16_t* name : {u"btnRun", u"btnOk", u"btnCancel"})
+        form.Control<TButton>(name).SetOnClick([&] { ++clicks; });
+    const TModalResult result = ShowModalWhile(form, [&] {
+        QTest::keyClick(FindWidget<QLineEdit>(form, "edText"), Qt::Key_Return);
+        form.SetModalResult(mrOk);
+    });
+    EXPECT_EQ(result, mrOk);
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST(ToolkitForm, CloseRequestedInsideAHandlerWaitsUntilItReturns) {
+    TTestForm form;
+    bool visibleAtHandlerEnd = false;
+    form.Control<TButton>(u"btnRun").SetOnClick([&] {
+        form.FEvents.push_back("run begins");
+        // Both a close by code and the close box, handled while the handler lets messages run.
+        form.Close();
+        QCoreApplication::postEvent(FormWidget(form), new QCloseEvent);
+        Application().ProcessMessages();
+        visibleAtHandlerEnd = form.Visible();
+        form.FEvents.push_back("run ends");
+    });
+    const TModalResult result =
+        ShowModalWhile(form, [&] { form.Control<TButton>(u"btnRun").Click(); });
+    EXPECT_EQ(result, mrCancel);
+    EXPECT_TRUE(visibleAtHandlerEnd);
+    EXPECT_THAT(form.FEvents, ElementsAre("show", "activate", "run begins", "run ends", "close"));
+}
+
+TEST(ToolkitForm, CloseOfAFormWithoutModalLoopIsAlsoDeferred) {
+    TTestForm form;
+    form.Show();
+    form.RunHandler([&] {
+        form.Close();
+        EXPECT_TRUE(form.Visible());
+    });
+    EXPECT_FALSE(form.Visible());
+}
+
+TEST(ToolkitForm, AnErrorEscapingAHandlerIsShownAndTheFormStaysOpen) {
+    TRecordedErrors errors;
+    TTestForm form;
+    form.Control<TButton>(u"btnRun").SetOnClick([] { throw EConvertError(u"not a number"); });
+    form.Control<TEdit>(u"edText").SetOnChange([] { throw std::runtime_error("bad text"); });
+    bool visibleAfterErrors = false;
+    ShowModalWhile(form, [&] {
+        form.Control<TButton>(u"btnRun").Click();
+        form.Control<TEdit>(u"edText").SetText(u"x");
+        visibleAfterErrors = form.Visible();
+        form.Close();
+    });
+    EXPECT_TRUE(visibleAfterErrors);
+    EXPECT_THAT(errors.Messages(), ElementsAre(u"not a number", u"bad text"));
+}
+
+TEST(ToolkitForm, AFailingCloseHandlerKeepsTheFormOpenUntilTheNextClose) {
+    TRecordedErrors errors;
+    TTestForm form;
+    form.FCloseFailures = 1;
+    bool visibleAfterFailedClose = false;
+    const TModalResult result = ShowModalWhile(form, [&] {
+        form.Close();
+        QTimer::singleShot(0, [&] {
+            visibleAfterFailedClose = form.Visible();
+            form.Close();
+        });
+    });
+    EXPECT_EQ(result, mrCancel);
+    EXPECT_TRUE(visibleAfterFailedClose);
+    EXPECT_THAT(errors.Messages(), ElementsAre(u"settings not written"));
+    EXPECT_THAT(form.FEvents, ElementsAre("show", "activate", "close", "close"));
+}
+
+TEST(ToolkitForm, AVisibleFormCannotBeShownModally) {
+    TTestForm form;
+    form.Show();
+    EXPECT_THROW(form.ShowModal(), EInvalidOperation);
+    EXPECT_TRUE(form.Visible());
+    EXPECT_FALSE(form.Modal());
+}
+
+TEST(ToolkitForm, ControlLookupRefusesUnknownNamesOtherKindsAndRepeatedNames) {
+    TTestForm form;
+    EXPECT_EQ(form.Control<TEdit>(u"edText").Name(), u"edText");
+    EXPECT_THROW(form.Control<TEdit>(u"edMissing"), EComponentError);
+    EXPECT_THROW(form.Control<TEdit>(u"btnOk"), EComponentError);
+
+    const TControlDescriptor repeated[] = {
+        {.Name = u"edA", .Kind = TControlKind::Edit, .Bounds = {0, 0, 10, 10}},
+        {.Name = u"edA", .Kind = TControlKind::Edit, .Bounds = {0, 20, 10, 10}},
+    };
+    const TControlDescriptor orphan[] = {
+        {.Name = u"edA", .Kind = TControlKind::Edit, .Parent = u"pnLater"},
+        {.Name = u"pnLater", .Kind = TControlKind::Panel},
+    };
+    for (std::span<const TControlDescriptor> controls :
+         {std::span<const TControlDescriptor>(repeated),
+          std::span<const TControlDescriptor>(orphan)}) {
+        const TFormDescriptor layout = {.Name = u"frmBad", .Controls = controls};
+        EXPECT_THROW(TTestForm{layout}, EComponentError);
+    }
+}
+
+TEST(ToolkitApplication, BusyPointerCoversEveryWidgetAndRestoresTheirOwn) {
+    TTestForm form;
+    QWidget* edit = FindWidget<QWidget>(form, "edText");
+    const Qt::CursorShape editOwn = edit->cursor().shape();
+    ASSERT_EQ(editOwn, Qt::IBeamCursor);
+
+    Application().SetCursor(TCursor::HourGlass);
+    TTestForm later;
+    for (TTestForm* f : {&form, &later}) {
+        EXPECT_EQ(FormWidget(*f)->cursor().shape(), Qt::WaitCursor);
+        for (QWidget* child : FormWidget(*f)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            EXPECT_EQ(child->cursor().shape(), Qt::WaitCursor);
+        EXPECT_EQ(FindWidget<QWidget>(*f, "edText")->cursor().shape(), Qt::WaitCursor);
+    }
+    Application().SetCursor(TCursor::Default);
+    EXPECT_EQ(edit->cursor().shape(), editOwn);
+    EXPECT_EQ(FormWidget(form)->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(ToolkitApplication, TheApplicationWindowOwnsFormsWhileItLives) {
+    Application();
+    auto host = std::make_unique<QWidget>();
+    host->winId();
+    const HWND handle = Platform::HandleOfWindow(host->windowHandle());
+    Application().SetApplicationWindow(handle);
+    EXPECT_EQ(Application().ApplicationWindow(), handle);
+    {
+        TTestForm form;
+        form.Show();
+        EXPECT_EQ(FormWidget(form)->windowHandle()->transientParent(), host->windowHandle());
+    }
+    host.reset();
+    EXPECT_EQ(Application().ApplicationWindow(), nullptr);
+
+    Application().SetApplicationWindow(reinterpret_cast<HWND>(&errno));
+    EXPECT_EQ(Application().ApplicationWindow(), nullptr);
+    TTestForm ownerless;
+    ownerless.Show();
+    EXPECT_EQ(FormWidget(ownerless)->windowHandle()->transientParent(), nullptr);
+    Application().SetApplicationWindow(nullptr);
+}
+
+TEST(ToolkitControls, DateFieldMayBeEmptyAndRefusesDatesThatDoNotExist) {
+    TTestForm form;
+    TDateField& day = form.Control<TDateField>(u"dtDay");
+    EXPECT_EQ(day.Date(), std::nullopt);
+    day.SetDate(TDate{2024, 2, 29});
+    EXPECT_EQ(day.Date(), (TDate{2024, 2, 29}));
+    try {
+        day.SetDate(TDate{2023, 2, 29});
+        ADD_FAILURE() << "an impossible date was taken";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), u"Invalid argument to date encode");
+    }
+    EXPECT_EQ(day.Date(), (TDate{2024, 2, 29}));
+    day.SetDate(std::nullopt);
+    EXPECT_EQ(day.Date(), std::nullopt);
+}
+
+TEST(ToolkitControls, MemoTextUsesCrLfAndCountsLinesAsAList) {
+    struct TCase {
+        std::u16string_view Set;
+        std::u16string_view Text;
+        int Lines;
+    };
+    const TCase cases[] = {
+        {u"", u"", 0},
+        {u"A", u"A", 1},
+        {u"A\r\n", u"A\r\n", 1},
+        {u"A\r\nB", u"A\r\nB", 2},
+        {u"A\nB\rC\r\n\r\n", u"A\r\nB\r\nC\r\n\r\n", 4},
+    };
+    TTestForm form;
+    TMemo& memo = form.Control<TMemo>(u"mLog");
+    for (const TCase& c : cases) {
+        memo.SetText(c.Set);
+        EXPECT_EQ(memo.Text(), c.Text);
+        EXPECT_EQ(memo.LineCount(), c.Lines);
+    }
+}
+
+TEST(ToolkitControls, MemoScrollsByLinesAsFarAsTheTextGoes) {
+    TTestForm form;
+    form.Show();
+    TMemo& memo = form.Control<TMemo>(u"mLog");
+    std::u16string text;
+    for (int i = 0; i < 30; ++i)
+        text += u"line\r\n";
+    memo.SetText(text);
+    EXPECT_EQ(memo.TopLine(), 0);
+    memo.LineScroll(0, 5);
+    EXPECT_EQ(memo.TopLine(), 5);
+    memo.LineScroll(0, 1000);
+    const int last = memo.TopLine();
+    EXPECT_GT(last, 5);
+    memo.LineScroll(0, 1);
+    EXPECT_EQ(memo.TopLine(), last);
+}
+
+TEST(PlatformIcons, SettingAnIconReturnsTheOneTheWindowHeld) {
+    const std::size_t before = Platform::LiveIconCount();
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
+    const HICON first =
+        Platform::CreateIconFromImageData(bytes, static_cast<std::size_t>(png.size()));
+    const HICON second =
+        Platform::CreateIconFromImageData(bytes, static_cast<std::size_t>(png.size()));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(Platform::LiveIconCount(), before + 2);
+    const std::uint8_t junk[] = {1, 2, 3};
+    EXPECT_EQ(Platform::CreateIconFromImageData(junk, sizeof junk), nullptr);
+
+    TTestForm form;
+    const HWND window = form.Handle();
+    using Platform::TIconKind;
+    EXPECT_EQ(Platform::SendSetIconMessage(window, TIconKind::Small, first), nullptr);
+    EXPECT_EQ(Platform::SendSetIconMessage(window, TIconKind::Small, second), first);
+    EXPECT_EQ(Platform::WindowIcon(window, TIconKind::Small), second);
+    EXPECT_EQ(Platform::WindowIcon(window, TIconKind::Big), nullptr);
+    EXPECT_FALSE(FormWidget(form)->windowHandle()->icon().isNull());
+    EXPECT_EQ(Platform::SendSetIconMessage(reinterpret_cast<HWND>(&errno), TIconKind::Big, first),
+              nullptr);
+
+    EXPECT_TRUE(Platform::DestroyIcon(first));
+    EXPECT_FALSE(Platform::DestroyIcon(first));
+    EXPECT_FALSE(Platform::DestroyIcon(nullptr));
+    EXPECT_TRUE(Platform::DestroyIcon(second));
+    EXPECT_EQ(Platform::LiveIconCount(), before);
+}
+
+} // namespace
