@@ -131,6 +131,11 @@ HRESULT PLUGIN_STDCALL THostMenu::RemoveMenuItem(IMenuItem** item) {
     });
 }
 
+void THostMenu::AbandonListeners() {
+    for (auto* item : FItems)
+        item->AbandonListener();
+}
+
 THostMenuItem* THostMenu::Find(std::u16string_view caption) const {
     for (auto* item : FItems)
         if (item->Caption() == caption)

@@ -55,6 +55,8 @@ public:
     HRESULT Click();
     // Lets go of the listener (when the item leaves the menu).
     void DropListener();
+    // Forgets the listener without calling it (its plug-in is gone).
+    void AbandonListener() { FOnClick = nullptr; }
 
 private:
     ~THostMenuItem();
@@ -84,6 +86,9 @@ public:
     const std::vector<THostMenuItem*>& Items() const { return FItems; }
     // The item with this caption, or null.
     THostMenuItem* Find(std::u16string_view caption) const;
+    // Forgets every item's listener without calling it: for items a plug-in left behind when
+    // it was unloaded.
+    void AbandonListeners();
 
 private:
     THostCalls& FCalls;

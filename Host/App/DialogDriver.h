@@ -1,0 +1,63 @@
+// DialogDriver: acts as the user in the verification dialog, for the verify command.
+//
+// Armed before the menu command runs, it waits (polling the widget tree on a timer, since the
+// dialog runs its own modal loop) for a window holding the edit "edLogin". Then it types the
+// login and password into "edLogin" and "edPassword", sets or empties the date fields
+// "dtLogFrom" and "dtLogUntil" as asked, presses "Verify" (which returns when the run ends),
+// takes the progress log's text ("mProgress") and, if asked, a screenshot, and presses
+// "Close". Meanwhile a watch timer answers message boxes (printing "message: CAPTION: TEXT")
+// and draws the run's progress on standard error when that is a terminal. Host thread only.
+#pragma once
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+namespace RefHost {
+
+struct TDialogScript {
+    QString Login;
+    QString Password;
+    std::optional<QDate> From;
+    std::optional<QDate> Until;
+    bool EmptyFrom = false;
+    bool EmptyUntil = false;
+    QString ScreenshotPath;
+};
+
+class TDialogDriver : public QObject {
+public:
+    // `progress` gives the records done so far (for the terminal progress bar).
+    TDialogDriver(TDialogScript script, std::function<int()> progress);
+
+    void Arm();
+    void Disarm();
+
+    bool DialogSeen() const { return FDialogSeen; }
+    bool VerifyPressed() const { return FVerifyPressed; }
+    const QString& ProgressLog() const { return FProgressLog; }
+    // What went wrong while driving the dialog (empty when nothing did).
+    const QString& Problem() const { return FProblem; }
+
+private:
+    void Poll();
+    void Watch();
+    void Drive(QWidget& dialog);
+    void DrawProgress(bool done);
+
+    TDialogScript FScript;
+    std::function<int()> FProgress;
+    QTimer FPoll;
+    QTimer FWatch;
+    bool FDialogSeen = false;
+    bool FVerifyPressed = false;
+    bool FTerminal = false;
+    QString FProgressLog;
+    QString FProblem;
+};
+
+} // namespace RefHost

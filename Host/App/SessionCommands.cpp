@@ -1,0 +1,142 @@
+// The verbs that load the plug-in: verify (acting as the user) and gui (the window).
+#include "Host/App/Commands.h"
+#include "Host/App/DialogDriver.h"
+#include "Host/App/Session.h"
+
+#include "Host/HostError.h"
+
+#include "Platform/Files.h"
+#include "Platform/IniFile.h"
+#include "PluginAPI/Plugins/Utf8.h"
+
+#include <QApplication>
+
+#include <iostream>
+
+namespace RefHost {
+
+namespace {
+
+constexpr char16_t VerifyCommand[] = u"Verify logbook with LotW user inbox";
+
+std::optional<QDate> DateOption(const TOptions& options, const std::string& name) {
+    auto text = options.Value(name);
+    if (!text)
+        return std::nullopt;
+    const QDate date = QDate::fromString(QString::fromStdString(*text), Qt::ISODate);
+    if (!date.isValid())
+        throw std::invalid_argument("--" + name + " takes a date YYYY-MM-DD, not " + *text);
+    return date;
+}
+
+void WriteResource(const std::string& settingsPath, const std::string& resource) {
+    Platform::TIniFile settings(Utf8ToUtf16(settingsPath));
+    if (int error = settings.WriteString(u"LotW Inbox", u"Resource", Utf8ToUtf16(resource)))
+        throw EHostError(HostErrorClass, "Cannot write the settings file " + settingsPath + ": " +
+                                             Utf16ToUtf8(Platform::FileErrorText(error)));
+}
+
+bool Succeeded(const TSessionEvents& events, const QString& progressLog) {
+    bool journalSuccess = false;
+    for (const auto& line : events.JournalLines())
+        if (line.starts_with("Exec: "))
+            journalSuccess = !line.ends_with(" failed.");
+    return journalSuccess && progressLog.contains(QStringLiteral("* Done."));
+}
+
+int Usage(const char* verb, const std::exception& e) {
+    std::cerr << "refhost " << verb << ": " << e.what() << "\n";
+    return 2;
+}
+
+} // namespace
+
+int RunVerify(const TWords& words, const std::string& programDir) {
+    TOptions options;
+    TDialogScript script;
+    auto valued = TSession::ValuedOptions();
+    valued.insert({"login", "password", "from", "until", "resource", "screenshot"});
+    try {
+        options = TOptions::Parse(words, valued, {"no-from", "no-until", "show"});
+        options.Required("db");
+        options.Required("log");
+        script.Login = QString::fromStdString(options.Required("login"));
+        script.Password = QString::fromStdString(options.Required("password"));
+        script.From = DateOption(options, "from");
+        script.Until = DateOption(options, "until");
+        script.EmptyFrom = options.Flag("no-from");
+        script.EmptyUntil = options.Flag("no-until");
+        script.ScreenshotPath = QString::fromStdString(options.ValueOr("screenshot", ""));
+    } catch (const std::invalid_argument& e) {
+        return Usage("verify", e);
+    }
+
+    TSessionEvents events;
+    try {
+        TSession session(options, programDir, events);
+        if (auto resource = options.Value("resource"))
+            WriteResource(session.SettingsPath(), *resource);
+        session.Window().show();
+        session.Start();
+        THostMenuItem* item = session.Host().Menu().Find(VerifyCommand);
+        if (item == nullptr) {
+            std::cerr << "refhost verify: the plug-in offers no \"" << Utf16ToUtf8(VerifyCommand)
+                      << "\" command" << std::endl;
+            return 1;
+        }
+        TDialogDriver driver(script,
+                             [&events] { return events.Calls("IHostServer.RecordExists"); });
+        driver.Arm();
+        const HRESULT status = item->Click();
+        driver.Disarm();
+        session.Logbook().Commit();
+        std::cout << driver.ProgressLog().toStdString() << std::endl;
+        bool ok = Succeeded(events, driver.ProgressLog());
+        if (status < 0) {
+            std::cerr << "refhost verify: the command failed: " << DescribeFailure(status)
+                      << std::endl;
+            ok = false;
+        }
+        if (!driver.DialogSeen()) {
+            std::cerr << "refhost verify: the dialog did not open" << std::endl;
+            ok = false;
+        } else if (!driver.Problem().isEmpty()) {
+            std::cerr << "refhost verify: " << driver.Problem().toStdString() << std::endl;
+            ok = false;
+        }
+        ok = session.Stop() && ok;
+        return ok ? 0 : 1;
+    } catch (const std::invalid_argument& e) {
+        return Usage("verify", e);
+    } catch (const std::exception& e) {
+        std::cerr << "refhost verify: " << e.what() << std::endl;
+        return 1;
+    }
+}
+
+int RunGui(const TWords& words, const std::string& programDir) {
+    TOptions options;
+    try {
+        options = TOptions::Parse(words, TSession::ValuedOptions(), {});
+        options.Required("db");
+        options.Required("log");
+    } catch (const std::invalid_argument& e) {
+        return Usage("gui", e);
+    }
+    TSessionEvents events;
+    events.ShowMessageBoxes = true;
+    try {
+        TSession session(options, programDir, events);
+        session.Window().show();
+        session.Start();
+        const int status = QApplication::exec();
+        return session.Stop() ? status : 1;
+    } catch (const std::invalid_argument& e) {
+        return Usage("gui", e);
+    } catch (const std::exception& e) {
+        std::cerr << "refhost gui: " << e.what() << std::endl;
+        return 1;
+    }
+}
+
+} // namespace RefHost

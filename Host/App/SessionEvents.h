@@ -1,0 +1,41 @@
+// SessionEvents: how a refhost session shows the host's events.
+//
+// Every journal line, message box and command is printed on standard output
+// ("journal: LINE", "message: CAPTION: TEXT", "command: NAME PARAMETER") and remembered; in
+// the window (gui) a message also appears as a message box, and "REFRESH" and menu changes
+// reach the window through the callbacks. A database refusal is printed on standard error.
+// Counts of host operations are kept for the progress display. Host thread only.
+#pragma once
+
+#include "Host/HostEvents.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace RefHost {
+
+class TSessionEvents : public THostEvents {
+public:
+    void Called(const char* operation) override { ++FCalls[operation]; }
+    void Journal(const std::u16string& line) override;
+    void Message(const std::u16string& caption, const std::u16string& text) override;
+    void Command(const std::u16string& name, const std::u16string& parameter) override;
+    void MenuChanged() override;
+    void StatementRefused(const std::u16string& statement, const std::string& reason) override;
+
+    // Message boxes in the window as well as on the console.
+    bool ShowMessageBoxes = false;
+    std::function<void()> OnRefresh;
+    std::function<void()> OnMenuChanged;
+
+    const std::vector<std::string>& JournalLines() const { return FJournal; }
+    int Calls(const std::string& operation) const;
+
+private:
+    std::vector<std::string> FJournal;
+    std::map<std::string, int> FCalls;
+};
+
+} // namespace RefHost
