@@ -48,13 +48,13 @@ std::optional<std::int32_t> ReadNumber(std::u16string_view text, std::size_t& po
 } // namespace
 
 std::u16string Trim(std::u16string_view text) {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && text[first] <= u' ')
-        ++first;
-    while (last > first && text[last - 1] <= u' ')
-        --last;
-    return std::u16string(text.substr(first, last - first));
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && text[begin] <= u' ')
+        ++begin;
+    while (end > begin && text[end - 1] <= u' ')
+        --end;
+    return std::u16string(text.substr(begin, end - begin));
 }
 
 bool IsBlank(std::u16string_view text) {
