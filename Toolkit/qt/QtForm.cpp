@@ -130,7 +130,11 @@ void TQtFormBackend::BuildWindow(const TFormDescriptor& layout) {
         FWindow->setWindowFlags(Qt::Window);
         FWindow->resize(layout.ClientWidth, layout.ClientHeight);
     }
-    QFont font(ToQString(layout.FontName));
+    // Layouts are designed for a narrow face; where it is missing, a condensed face keeps the
+    // designed text widths closer than the platform's ordinary sans serif would.
+    QFont font;
+    font.setFamilies({ToQString(layout.FontName), QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow")});
     if (layout.FontHeight > 0)
         font.setPixelSize(layout.FontHeight);
     FWindow->setFont(font);

@@ -2,6 +2,7 @@
 // display, closing and the focus order.
 #include "DialogTestSupport.h"
 
+#include "PluginAPI/Plugins/Exceptions.h"
 #include "Plugins/Corvane/uCorvane.h"
 #include "Plugins/Corvane/uCorvaneLayout.h"
 #include "tests/frame/FakeHost.h"
@@ -9,12 +10,14 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
 
 #include <gmock/gmock.h>
@@ -157,6 +160,21 @@ TEST_F(Dialog, EscCloseAndTheCloseBoxEndTheDialogWithCancel) {
         TfrmCorvane dialog(&FHost.FCore);
         EXPECT_EQ(ShowModalWhile(dialog, [&] { close(dialog); }), 2);
     }
+}
+
+TEST_F(Dialog, RendersToAPngFileWithoutADisplay) {
+    const QString path = QDir::temp().filePath(QStringLiteral("corvane-dialog-test.png"));
+    FDialog.SaveImage(path.toStdU16String());
+    const QImage image(path);
+    QFile::remove(path);
+    EXPECT_EQ(image.size(), QSize(394, 260));
+    // The logo is drawn at the foot of the button column: more than a plain background.
+    QSet<QRgb> colours;
+    for (int y = 241 - 68; y < 241; ++y)
+        for (int x = 307; x < 394; ++x)
+            colours.insert(image.pixel(x, y));
+    EXPECT_GT(colours.size(), 10);
+    EXPECT_THROW(FDialog.SaveImage(u"/nonexistent-folder/dialog.png"), EFCreateError);
 }
 
 TEST_F(Dialog, NoButtonIsPressedByEnter) {

@@ -1,0 +1,111 @@
+// renderform: draws the verification dialog, as a user sees it after activation with sample
+// values, into a PNG file, without a display (Qt's offscreen platform unless one is chosen).
+// The dialog runs against a minimal host core that offers only the window services.
+#include "Platform/PlatformTypes.h"
+#include "PluginAPI/HostInterfaces.h"
+#include "Plugins/Corvane/uCorvane.h"
+#include "Toolkit/Application.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// The host's window services, doing nothing: the dialog is shown without a modal loop.
+class TStubApplicationWindows final : public IApplicationWindows {
+public:
+    HRESULT PLUGIN_STDCALL QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (!(iid == IID_IInterface || iid == IID_IApplicationWindows))
+            return E_NOINTERFACE;
+        *object = this;
+        return S_OK;
+    }
+    LONG PLUGIN_STDCALL AddRef() override { return 1; }
+    LONG PLUGIN_STDCALL Release() override { return 1; }
+    HRESULT PLUGIN_STDCALL GetApplicationHandle(HWND* handle) override {
+        *handle = nullptr;
+        return S_OK;
+    }
+    HRESULT PLUGIN_STDCALL ReservedSlot4() override { return E_NOTIMPL; }
+    HRESULT PLUGIN_STDCALL ReservedSlot5() override { return E_NOTIMPL; }
+    HRESULT PLUGIN_STDCALL ReservedSlot6() override { return E_NOTIMPL; }
+    HRESULT PLUGIN_STDCALL ReservedSlot7() override { return E_NOTIMPL; }
+    HRESULT PLUGIN_STDCALL BeginModal() override { return S_OK; }
+    HRESULT PLUGIN_STDCALL EndModal() override { return S_OK; }
+    HRESULT PLUGIN_STDCALL ReservedSlot10() override { return E_NOTIMPL; }
+    HRESULT PLUGIN_STDCALL ReservedSlot11() override { return E_NOTIMPL; }
+};
+
+// A core that offers the window services and nothing else.
+class TStubCore final : public ICore {
+public:
+    HRESULT PLUGIN_STDCALL QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (iid == IID_IApplicationWindows)
+            return FWindows.QueryInterface(iid, object);
+        if (!(iid == IID_IInterface || iid == IID_ICore))
+            return E_NOINTERFACE;
+        *object = this;
+        return S_OK;
+    }
+    LONG PLUGIN_STDCALL AddRef() override { return 1; }
+    LONG PLUGIN_STDCALL Release() override { return 1; }
+    HRESULT PLUGIN_STDCALL GetVersion(LONG* version) override {
+        *version = 104019;
+        return S_OK;
+    }
+
+private:
+    TStubApplicationWindows FWindows;
+};
+
+void FillWithSamples(TfrmCorvane& dialog) {
+    dialog.SetCaption(u"Verify logbook with LotW user inbox");
+    dialog.lbAcct.SetCaption(u"W1AW");
+    dialog.lbLog.SetCaption(u"Home station 2024");
+    dialog.edLogin.SetText(u"w1aw");
+    dialog.edPassword.SetText(u"radio-73");
+    dialog.dtLogFrom.SetDate(Toolkit::TDate{2024, 1, 6});
+    dialog.dtLogUntil.SetDate(Toolkit::TDate{2024, 11, 30});
+    dialog.psInfo.SetCaption(u"Report received");
+    dialog.MsgProgress(0, u"* Requesting the LotW report", true);
+    dialog.MsgProgress(1, u"412 records received", true);
+    dialog.MsgProgress(0, u"* Clearing upload marks", true);
+    dialog.MsgProgress(0, u"* Matching records", true);
+    dialog.ShowProgress(0.62L);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: renderform <output.png>\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    try {
+        Toolkit::Application();
+        TStubCore core;
+        TfrmCorvane dialog(&core);
+        dialog.Show();
+        Toolkit::Application().ProcessMessages();
+        FillWithSamples(dialog);
+        const QString path = QString::fromLocal8Bit(argv[1]);
+        dialog.SaveImage(path.toStdU16String());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "renderform: %s\n", e.what());
+        return 1;
+    } catch (...) {
+        const std::u16string message =
+            Toolkit::TApplication::ExceptionMessage(std::current_exception());
+        std::fprintf(stderr, "renderform: %s\n",
+                     QString::fromStdU16String(message).toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
