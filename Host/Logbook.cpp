@@ -33,8 +33,8 @@ CREATE INDEX IF NOT EXISTS LOGS_DATE ON LOGS (LOGNAME, QSODATE);
 constexpr std::size_t CacheLimit = 64;
 
 // Bounds of one grouped write transaction.
-constexpr auto TransactionAge = std::chrono::milliseconds(200);
-constexpr int TransactionStatements = 1000;
+constexpr auto TransactionAge = std::chrono::milliseconds(500);
+constexpr int TransactionStatements = 5000;
 
 [[noreturn]] void Fail(sqlite3* db, const std::string& what) {
     ThrowDatabaseError(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));

@@ -9,7 +9,7 @@
 //
 // Statements come translated (SqlDialect.h); prepared statements are kept and reused by SQL
 // text. Updates are grouped into transactions: Execute leaves its write transaction open, and
-// it is committed by Commit(), by an Execute that finds it older than 200 ms or holding 1000
+// it is committed by Commit(), by an Execute that finds it older than 500 ms or holding 5000
 // statements, before AddQsos and when the logbook closes. Reads on this connection see the
 // open transaction; other programs see the changes at the commit. A crash can thus lose the
 // last fraction of a second of updates, but never leaves the file inconsistent. Failures throw

@@ -63,6 +63,7 @@ public:
 
     std::vector<TToken> Tokens() {
         std::vector<TToken> tokens;
+        tokens.reserve(FSource.size() / 4 + 2);
         for (;;) {
             while (FPos < FSource.size() && IsBlank(FSource[FPos]))
                 ++FPos;
@@ -135,18 +136,17 @@ private:
         std::u16string value;
         ++FPos;
         for (;;) {
-            if (FPos >= FSource.size())
+            const auto quote = FSource.find(u'\'', FPos);
+            if (quote == std::u16string_view::npos)
                 Fail(FSource, start + 1, "an unterminated text literal");
-            if (FSource[FPos] == u'\'') {
-                if (FPos + 1 < FSource.size() && FSource[FPos + 1] == u'\'') {
-                    value.push_back(u'\'');
-                    FPos += 2;
-                    continue;
-                }
+            value.append(FSource.substr(FPos, quote - FPos));
+            FPos = quote + 1;
+            if (FPos < FSource.size() && FSource[FPos] == u'\'') { // a doubled quote
+                value.push_back(u'\'');
                 ++FPos;
-                break;
+                continue;
             }
-            value.push_back(FSource[FPos++]);
+            break;
         }
         return {TTokenKind::Literal,
                 FSource.substr(start, FPos - start),
@@ -277,7 +277,7 @@ private:
     void Literal() {
         if (Peek().Kind != TTokenKind::Literal)
             Expected("a literal");
-        FResult.Parameters.push_back(Take().Value);
+        FResult.Parameters.push_back(std::move(FTokens[FIndex++].Value));
         Emit(u"?");
     }
 
