@@ -168,6 +168,20 @@ TEST_F(HostServerTest, FailuresCarryTheDatabaseErrorCodeAndADescription) {
     EXPECT_EQ(Server.CreateQuery(nullptr), E_POINTER);
 }
 
+TEST_F(HostServerTest, GroupedUpdatesReachTheFileWhenTheQueryIsFreed) {
+    auto othersSee = [this](std::u16string_view condition) {
+        TLogbook other(Log.Path());
+        auto rows = other.Query(
+            TranslateStatement(u"SELECT COUNT(*) FROM LOGS WHERE " + std::u16string(condition)));
+        return std::get<std::int64_t>(rows.Rows.at(0).at(0));
+    };
+    const LONG handle = NewQuery();
+    LONG executed = 0;
+    ASSERT_EQ(Execute(u"UPDATE LOGS SET IOTA='EU-005' WHERE LOGNAME='Main'", executed), S_OK);
+    ASSERT_EQ(Server.FreeQuery(handle), S_OK);
+    EXPECT_EQ(othersSee(u"IOTA='EU-005'"), 1);
+}
+
 TEST_F(HostServerTest, RefusedUpdateIsNotExecutedAndReported) {
     LONG executed = 1;
     ASSERT_EQ(Execute(u"UPDATE LOGS SET OMCALL=NULL WHERE LOGNAME='Main'", executed), S_OK);

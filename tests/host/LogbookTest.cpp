@@ -92,6 +92,21 @@ TEST_F(LogbookTest, RuntimeRefusalIsNotExecutedAndChangesNothing) {
     EXPECT_EQ(Count(u"OMCALL='N0CALL'"), 2);
 }
 
+TEST_F(LogbookTest, ClosingCommitsGroupedUpdates) {
+    const auto update = TranslateStatement(u"UPDATE LOGS SET IOTA='EU-005' WHERE LOGNAME='Main'");
+    const auto count = TranslateStatement(u"SELECT COUNT(*) FROM LOGS WHERE IOTA='EU-005'");
+    const std::string path = Dir.File("second.sqlite");
+    {
+        TLogbook second(path);
+        second.AddQsos({Qso(u"Main", u"N0CALL", {2018, 6, 30, 12, 33, 0})});
+        ASSERT_EQ(second.Execute(update), TExecuteResult::Executed);
+        // This connection sees its own pending update.
+        EXPECT_EQ(std::get<std::int64_t>(second.Query(count).Rows.at(0).at(0)), 1);
+    }
+    TLogbook reopened(path);
+    EXPECT_EQ(std::get<std::int64_t>(reopened.Query(count).Rows.at(0).at(0)), 1);
+}
+
 TEST_F(LogbookTest, DatabaseErrorsThrow) {
     EXPECT_THROW(Select(u"SELECT NOSUCH FROM LOGS"), EHostError);
     EXPECT_THROW(Select(u"SELECT * FROM NOSUCH"), EHostError);
