@@ -1,6 +1,6 @@
 #include "Host/AdifImport.h"
 
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <map>
 #include <optional>
@@ -149,16 +149,16 @@ std::vector<TQsoRecord> ReadAdifQsos(std::string_view text, const std::u16string
                 reader.Fail(record.Number, std::string("the field ") + required + " is missing");
         TQsoRecord qso;
         qso.LogName = logName;
-        qso.Call = Utf8ToUtf16(Upper(field("CALL")));
-        qso.Band = Utf8ToUtf16(Upper(field("BAND")));
-        qso.Mode = Utf8ToUtf16(Upper(field("MODE")));
+        qso.Call = Platform::Utf8ToUtf16(Upper(field("CALL")));
+        qso.Band = Platform::Utf8ToUtf16(Upper(field("BAND")));
+        qso.Mode = Platform::Utf8ToUtf16(Upper(field("MODE")));
         auto date = AdifDate(field("QSO_DATE"), field("TIME_ON"));
         if (!date)
             reader.Fail(record.Number, "QSO_DATE " + field("QSO_DATE") + " and TIME_ON " +
                                            field("TIME_ON") + " are no date and time");
         qso.QsoDate = *date;
-        qso.Iota = Utf8ToUtf16(field("IOTA"));
-        qso.GridSquare = Utf8ToUtf16(field("GRIDSQUARE"));
+        qso.Iota = Platform::Utf8ToUtf16(field("IOTA"));
+        qso.GridSquare = Platform::Utf8ToUtf16(field("GRIDSQUARE"));
         const std::string sent = Upper(field("LOTW_QSL_SENT"));
         const std::string received = Upper(field("LOTW_QSL_RCVD"));
         qso.LotwSent = sent.starts_with('Y');

@@ -1,7 +1,7 @@
 #include "Host/HostCall.h"
 
 #include "Host/HostError.h"
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include "Platform/ErrorInfo.h"
 #include "PluginAPI/Plugins/Helpers.h"
@@ -14,7 +14,7 @@ HRESULT THostCalls::Fail(HRESULT status, std::string_view description) {
     ICreateErrorInfo* create = nullptr;
     if (CreateErrorInfo(&create) < 0 || create == nullptr)
         return status;
-    const std::u16string text = Utf8ToUtf16(description);
+    const std::u16string text = Platform::Utf8ToUtf16(description);
     create->SetGUID(GUID{});
     create->SetSource(u"refhost");
     create->SetDescription(text.c_str());

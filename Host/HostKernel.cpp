@@ -2,8 +2,8 @@
 
 #include "Host/HostError.h"
 
+#include "Platform/Locale.h"
 #include "Platform/SysString.h"
-#include "PluginAPI/Plugins/Utf8.h"
 
 #include <chrono>
 #include <cstring>
@@ -34,7 +34,7 @@ HRESULT PLUGIN_STDCALL THostKernel::WriteLog(BSTR line) {
         const std::u16string text(SysStringView(line));
         if (!FJournalPath.empty()) {
             std::ofstream journal(FJournalPath, std::ios::app | std::ios::binary);
-            journal << TimeStamp() << ' ' << Utf16ToUtf8(text) << '\n';
+            journal << TimeStamp() << ' ' << Platform::Utf16ToUtf8(text) << '\n';
             journal.close();
             if (!journal)
                 throw EHostError(HostErrorClass, "Cannot write the journal \"" + FJournalPath +
@@ -55,7 +55,8 @@ HRESULT PLUGIN_STDCALL THostKernel::ExecuteCommand(BSTR command, BSTR parameter)
     return FCalls.Run("IHostKernel.ExecuteCommand", [&] {
         const std::u16string name(SysStringView(command));
         if (name != u"REFRESH")
-            throw EHostError(HostErrorClass, "Unknown host command \"" + Utf16ToUtf8(name) + "\"");
+            throw EHostError(HostErrorClass,
+                             "Unknown host command \"" + Platform::Utf16ToUtf8(name) + "\"");
         FCalls.Events().Command(name, std::u16string(SysStringView(parameter)));
     });
 }
@@ -66,8 +67,8 @@ HRESULT PLUGIN_STDCALL THostKernel::GetValue(BSTR name, BSTR* value) {
         *value = nullptr;
         auto found = FValues.find(std::u16string(SysStringView(name)));
         if (found == FValues.end())
-            throw EHostError(HostErrorClass,
-                             "Unknown host value \"" + Utf16ToUtf8(SysStringView(name)) + "\"");
+            throw EHostError(HostErrorClass, "Unknown host value \"" +
+                                                 Platform::Utf16ToUtf8(SysStringView(name)) + "\"");
         *value = SysStringFrom(found->second);
         if (*value == nullptr && !found->second.empty())
             throw std::bad_alloc();

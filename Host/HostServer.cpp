@@ -1,7 +1,7 @@
 #include "Host/HostServer.h"
 
 #include "Host/HostError.h"
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include "Platform/SysString.h"
 
@@ -27,7 +27,7 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
 
 std::string Describe(const TSqlValue& value) {
     if (auto* text = std::get_if<std::u16string>(&value))
-        return "'" + Utf16ToUtf8(*text) + "'";
+        return "'" + Platform::Utf16ToUtf8(*text) + "'";
     if (auto* integer = std::get_if<std::int64_t>(&value))
         return std::to_string(*integer);
     if (auto* real = std::get_if<double>(&value))
@@ -36,8 +36,8 @@ std::string Describe(const TSqlValue& value) {
 }
 
 [[noreturn]] void NotConvertible(BSTR column, const TSqlValue& value, const char* kind) {
-    ThrowDatabaseError("Field " + Utf16ToUtf8(SysStringView(column)) + " holds no " + kind + ": " +
-                       Describe(value));
+    ThrowDatabaseError("Field " + Platform::Utf16ToUtf8(SysStringView(column)) + " holds no " +
+                       kind + ": " + Describe(value));
 }
 
 LONG ToInteger(BSTR column, const TSqlValue& value) {
@@ -49,7 +49,7 @@ LONG ToInteger(BSTR column, const TSqlValue& value) {
             NotConvertible(column, value, "32-bit integer");
         integer = static_cast<std::int64_t>(*real);
     } else {
-        const std::string text = Utf16ToUtf8(std::get<std::u16string>(value));
+        const std::string text = Platform::Utf16ToUtf8(std::get<std::u16string>(value));
         auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), integer);
         if (error != std::errc() || end != text.data() + text.size())
             NotConvertible(column, value, "integer");
@@ -74,7 +74,7 @@ bool ToBoolean(BSTR column, const TSqlValue& value) {
 
 TLogDateTime ToDateTime(BSTR column, const TSqlValue& value) {
     auto* text = std::get_if<std::u16string>(&value);
-    auto parsed = text ? ParseLogDateTime(Utf16ToUtf8(*text)) : std::nullopt;
+    auto parsed = text ? ParseLogDateTime(Platform::Utf16ToUtf8(*text)) : std::nullopt;
     if (!parsed)
         NotConvertible(column, value, "date");
     return *parsed;
@@ -103,7 +103,7 @@ const TSqlValue* THostServer::Field(LONG handle, BSTR column) {
         const auto& value = query.Result.Rows.front()[i];
         return std::holds_alternative<std::monostate>(value) ? nullptr : &value;
     }
-    ThrowDatabaseError("Unknown field " + Utf16ToUtf8(name) + " in query " +
+    ThrowDatabaseError("Unknown field " + Platform::Utf16ToUtf8(name) + " in query " +
                        std::to_string(handle));
 }
 
@@ -131,7 +131,7 @@ HRESULT PLUGIN_STDCALL THostServer::OpenQuery(LONG handle, BSTR sql) {
         auto statement = TranslateStatement(SysStringView(sql));
         if (statement.Kind != TSqlStatementKind::Select)
             ThrowDatabaseError("A query opens a SELECT statement, not \"" +
-                               Utf16ToUtf8(SysStringView(sql)) + "\"");
+                               Platform::Utf16ToUtf8(SysStringView(sql)) + "\"");
         query.Result = FLogbook.Query(statement, 1);
         query.Open = true;
     });
@@ -213,8 +213,8 @@ HRESULT PLUGIN_STDCALL THostServer::ExecuteSQL(BSTR statement, LONG* executed) {
         const auto text = SysStringView(statement);
         auto translated = TranslateStatement(text);
         if (translated.Kind != TSqlStatementKind::Update)
-            ThrowDatabaseError("ExecuteSQL runs an UPDATE statement, not \"" + Utf16ToUtf8(text) +
-                               "\"");
+            ThrowDatabaseError("ExecuteSQL runs an UPDATE statement, not \"" +
+                               Platform::Utf16ToUtf8(text) + "\"");
         std::string refusal;
         if (FLogbook.Execute(translated, &refusal) == TExecuteResult::Executed)
             *executed = HostTrue;

@@ -1,8 +1,8 @@
 #include "Host/LoadedPlugin.h"
 
 #include "Platform/ErrorInfo.h"
+#include "Platform/Locale.h"
 #include "Platform/SysString.h"
-#include "PluginAPI/Plugins/Utf8.h"
 
 #include <cstdio>
 
@@ -19,8 +19,8 @@ std::string DescribeFailure(HRESULT status) {
     info->GetSource(source.Out());
     info->GetDescription(description.Out());
     info->Release();
-    return std::string(code) + " (" + Utf16ToUtf8(source.Text()) + ": " +
-           Utf16ToUtf8(description.Text()) + ")";
+    return std::string(code) + " (" + Platform::Utf16ToUtf8(source.Text()) + ": " +
+           Platform::Utf16ToUtf8(description.Text()) + ")";
 }
 
 TLoadedPlugin::TLoadedPlugin(const std::string& path, ICore* core)

@@ -1,7 +1,7 @@
 #include "Host/Logbook.h"
 
 #include "Host/HostError.h"
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <sqlite3.h>
 
@@ -87,7 +87,7 @@ public:
         const int bytes = static_cast<int>(sql.size() * sizeof(char16_t));
         if (sqlite3_prepare16_v2(FDatabase, sql.data(), bytes, &stmt, nullptr) != SQLITE_OK) {
             sqlite3_finalize(stmt);
-            Fail(FDatabase, "Cannot prepare \"" + Utf16ToUtf8(sql) + "\"");
+            Fail(FDatabase, "Cannot prepare \"" + Platform::Utf16ToUtf8(sql) + "\"");
         }
         return stmt;
     }
@@ -273,7 +273,7 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
     std::size_t added = 0;
     try {
         for (const auto& qso : qsos) {
-            const std::u16string date = Utf8ToUtf16(qso.QsoDate.StoredText());
+            const std::u16string date = Platform::Utf8ToUtf16(qso.QsoDate.StoredText());
             TSqlStatement probe = exists;
             probe.Parameters = {qso.LogName, qso.Call, qso.Band, qso.Mode, date};
             if (!Query(probe, 1).Rows.empty())
@@ -283,11 +283,11 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
                 insert,
                 {qso.LogName, date, qso.Call, qso.Band, qso.Mode, qso.Iota, qso.GridSquare,
                  std::int64_t{qso.LotwSent}, std::int64_t{qso.LotwRcvd},
-                 qso.LotwRcvdDate ? TSqlValue(Utf8ToUtf16(qso.LotwRcvdDate->StoredText()))
+                 qso.LotwRcvdDate ? TSqlValue(Platform::Utf8ToUtf16(qso.LotwRcvdDate->StoredText()))
                                   : TSqlValue()}};
             TLease lease(*FCache, add, FDatabase);
             if (sqlite3_step(lease.Get()) != SQLITE_DONE)
-                Fail(FDatabase, "Cannot add the QSO with " + Utf16ToUtf8(qso.Call));
+                Fail(FDatabase, "Cannot add the QSO with " + Platform::Utf16ToUtf8(qso.Call));
             ++added;
         }
         Run("COMMIT");

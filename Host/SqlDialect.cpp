@@ -2,7 +2,7 @@
 
 #include "Host/HostError.h"
 #include "Host/LogDateTime.h"
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <algorithm>
 #include <array>
@@ -53,7 +53,7 @@ std::u16string Upper(std::u16string_view text) {
 
 [[noreturn]] void Fail(std::u16string_view source, std::size_t position, const std::string& what) {
     ThrowDatabaseError("SQL outside the host's dialect: " + what + " at position " +
-                       std::to_string(position) + " in \"" + Utf16ToUtf8(source) + "\"");
+                       std::to_string(position) + " in \"" + Platform::Utf16ToUtf8(source) + "\"");
 }
 
 // Splits dialect text into tokens; literals are decoded on the way.
@@ -118,7 +118,7 @@ private:
         if (FPos < FSource.size() && IsWordStart(FSource[FPos]))
             Fail(FSource, FPos + 1, "a malformed number");
         auto text = FSource.substr(start, FPos - start);
-        const std::string ascii = Utf16ToUtf8(text);
+        const std::string ascii = Platform::Utf16ToUtf8(text);
         TSqlValue value;
         if (fraction) {
             value = std::stod(ascii);
@@ -162,16 +162,16 @@ private:
         const auto body = FSource.substr(start + 1, close - start - 1);
         const bool ascii =
             std::all_of(body.begin(), body.end(), [](char16_t c) { return c < 0x80; });
-        auto date = ascii ? ParseLogDateTime(Utf16ToUtf8(body)) : std::nullopt;
+        auto date = ascii ? ParseLogDateTime(Platform::Utf16ToUtf8(body)) : std::nullopt;
         if (!date)
             Fail(FSource, start + 1,
                  "a date literal that is not a real yyyy-mm-dd [hh:mm] date (#" +
-                     Utf16ToUtf8(body) + "#)");
+                     Platform::Utf16ToUtf8(body) + "#)");
         FPos = close + 1;
         return {TTokenKind::Literal,
                 FSource.substr(start, FPos - start),
                 {},
-                Utf8ToUtf16(date->StoredText()),
+                Platform::Utf8ToUtf16(date->StoredText()),
                 start + 1};
     }
 
@@ -190,7 +190,7 @@ private:
             return {TTokenKind::Symbol, u"*", {}, {}, start + 1};
         }
         Fail(FSource, start + 1,
-             "an unexpected character '" + Utf16ToUtf8(FSource.substr(FPos, 1)) + "'");
+             "an unexpected character '" + Platform::Utf16ToUtf8(FSource.substr(FPos, 1)) + "'");
     }
 
     std::u16string_view FSource;
@@ -239,7 +239,7 @@ private:
         Fail(FSource, token.Position,
              "expected " + what + " but found " +
                  (token.Kind == TTokenKind::End ? std::string("the end")
-                                                : "'" + Utf16ToUtf8(token.Text) + "'"));
+                                                : "'" + Platform::Utf16ToUtf8(token.Text) + "'"));
     }
 
     void ExpectEnd() const {
@@ -249,7 +249,7 @@ private:
 
     void Keyword(std::u16string_view keyword) {
         if (Peek().Kind != TTokenKind::Word || Peek().Upper != keyword)
-            Expected(Utf16ToUtf8(keyword));
+            Expected(Platform::Utf16ToUtf8(keyword));
         Take();
         Emit(keyword);
     }
@@ -263,7 +263,7 @@ private:
 
     void Symbol(std::u16string_view symbol) {
         if (!PeekSymbol(symbol))
-            Expected("'" + Utf16ToUtf8(symbol) + "'");
+            Expected("'" + Platform::Utf16ToUtf8(symbol) + "'");
         Take();
         Emit(symbol);
     }
@@ -422,7 +422,7 @@ TSqlStatement TranslateStatement(std::u16string_view statement) {
 
 TSqlStatement TranslateExistsTest(std::u16string_view table, std::u16string_view condition) {
     if (!IsPlainName(table))
-        ThrowDatabaseError("Invalid table name \"" + Utf16ToUtf8(table) + "\"");
+        ThrowDatabaseError("Invalid table name \"" + Platform::Utf16ToUtf8(table) + "\"");
     return TParser(condition).ExistsTest(table);
 }
 

@@ -9,8 +9,8 @@
 // Usage: HostSqlBench [records] [logbook-file]   (defaults: 20000, a temporary file)
 #include "Host/HostServer.h"
 
+#include "Platform/Locale.h"
 #include "Platform/SysString.h"
-#include "PluginAPI/Plugins/Utf8.h"
 
 #include <chrono>
 #include <cstdio>
@@ -46,7 +46,7 @@ TQsoRecord QsoAt(int index) {
     TQsoRecord qso;
     qso.LogName = u"Main";
     qso.QsoDate = QsoTime(index);
-    qso.Call = u"K" + Utf8ToUtf16(std::to_string(index % 7919)) + u"AB";
+    qso.Call = u"K" + Platform::Utf8ToUtf16(std::to_string(index % 7919)) + u"AB";
     qso.Band = Bands[index % 5];
     qso.Mode = Modes[index % 3];
     qso.LotwSent = index % 2 == 0;
@@ -62,7 +62,7 @@ std::u16string Minute(const TLogDateTime& t, int delta) {
         bound.Minute -= 60, ++bound.Hour;
     if (bound.Hour < 0 || bound.Hour > 23) // keep the bench simple at day edges
         bound = t;
-    return Utf8ToUtf16(bound.StoredText().substr(0, 16));
+    return Platform::Utf8ToUtf16(bound.StoredText().substr(0, 16));
 }
 
 } // namespace
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
         failures += server.GetBooleanField(handle, field.Get(), &value, &present) != S_OK;
         failures += server.CloseQuery(handle) != S_OK;
         const std::u16string update = u"UPDATE LOGS SET IOTA='EU-" +
-                                      Utf8ToUtf16(std::to_string(r % 1000)) +
+                                      Platform::Utf8ToUtf16(std::to_string(r % 1000)) +
                                       u"',LOTWSENT=TRUE WHERE " + match;
         failures += server.ExecuteSQL(TSysString(update).Get(), &executed) != S_OK;
         failures += exists == 0 || executed == 0;

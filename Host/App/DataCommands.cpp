@@ -6,7 +6,7 @@
 #include "Host/HostError.h"
 #include "Host/Logbook.h"
 
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <fstream>
 #include <iostream>
@@ -27,7 +27,7 @@ std::string ReadWholeFile(const std::string& path) {
 
 std::string Shown(const TSqlValue& value) {
     if (auto* text = std::get_if<std::u16string>(&value))
-        return Utf16ToUtf8(*text);
+        return Platform::Utf16ToUtf8(*text);
     if (auto* integer = std::get_if<std::int64_t>(&value))
         return std::to_string(*integer);
     if (auto* real = std::get_if<double>(&value)) {
@@ -53,7 +53,7 @@ int RunImport(const TWords& words) {
         return 2;
     }
     try {
-        const std::u16string log = Utf8ToUtf16(options.Required("log"));
+        const std::u16string log = Platform::Utf8ToUtf16(options.Required("log"));
         std::vector<TQsoRecord> qsos;
         for (const auto& path : options.Positional()) {
             auto read = ReadAdifQsos(ReadWholeFile(path), log, path);
@@ -87,14 +87,16 @@ int RunQuery(const TWords& words) {
     }
     try {
         TLogbook logbook(options.Required("db"));
-        const auto statement = TranslateStatement(Utf8ToUtf16(options.Positional().front()));
+        const auto statement =
+            TranslateStatement(Platform::Utf8ToUtf16(options.Positional().front()));
         const auto result = logbook.Query(statement);
         auto line = [](const auto& cells, auto shown) {
             for (std::size_t i = 0; i < cells.size(); ++i)
                 std::cout << (i ? "\t" : "") << shown(cells[i]);
             std::cout << "\n";
         };
-        line(result.Columns, [](const std::u16string& name) { return Utf16ToUtf8(name); });
+        line(result.Columns,
+             [](const std::u16string& name) { return Platform::Utf16ToUtf8(name); });
         for (const auto& row : result.Rows)
             line(row, Shown);
         return 0;

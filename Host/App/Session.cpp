@@ -1,6 +1,6 @@
 #include "Host/App/Session.h"
 
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <filesystem>
 #include <iostream>
@@ -11,7 +11,7 @@ namespace RefHost {
 namespace {
 
 std::u16string Text(const std::string& utf8) {
-    return Utf8ToUtf16(utf8);
+    return Platform::Utf8ToUtf16(utf8);
 }
 
 // A folder as the host reports it: absolute, without a trailing separator.

@@ -7,7 +7,7 @@
 
 #include "Platform/Files.h"
 #include "Platform/IniFile.h"
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <QApplication>
 
@@ -30,10 +30,11 @@ std::optional<QDate> DateOption(const TOptions& options, const std::string& name
 }
 
 void WriteResource(const std::string& settingsPath, const std::string& resource) {
-    Platform::TIniFile settings(Utf8ToUtf16(settingsPath));
-    if (int error = settings.WriteString(u"LotW Inbox", u"Resource", Utf8ToUtf16(resource)))
+    Platform::TIniFile settings(Platform::Utf8ToUtf16(settingsPath));
+    if (int error =
+            settings.WriteString(u"LotW Inbox", u"Resource", Platform::Utf8ToUtf16(resource)))
         throw EHostError(HostErrorClass, "Cannot write the settings file " + settingsPath + ": " +
-                                             Utf16ToUtf8(Platform::FileErrorText(error)));
+                                             Platform::Utf16ToUtf8(Platform::FileErrorText(error)));
 }
 
 bool Succeeded(const TSessionEvents& events, const QString& progressLog) {
@@ -80,8 +81,8 @@ int RunVerify(const TWords& words, const std::string& programDir) {
         session.Start();
         THostMenuItem* item = session.Host().Menu().Find(VerifyCommand);
         if (item == nullptr) {
-            std::cerr << "refhost verify: the plug-in offers no \"" << Utf16ToUtf8(VerifyCommand)
-                      << "\" command" << std::endl;
+            std::cerr << "refhost verify: the plug-in offers no \""
+                      << Platform::Utf16ToUtf8(VerifyCommand) << "\" command" << std::endl;
             return 1;
         }
         TDialogDriver driver(script,

@@ -1,6 +1,6 @@
 #include "Host/App/SessionEvents.h"
 
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -10,19 +10,21 @@
 namespace RefHost {
 
 void TSessionEvents::Journal(const std::u16string& line) {
-    FJournal.push_back(Utf16ToUtf8(line));
+    FJournal.push_back(Platform::Utf16ToUtf8(line));
     std::cout << "journal: " << FJournal.back() << std::endl;
 }
 
 void TSessionEvents::Message(const std::u16string& caption, const std::u16string& text) {
-    std::cout << "message: " << Utf16ToUtf8(caption) << ": " << Utf16ToUtf8(text) << std::endl;
+    std::cout << "message: " << Platform::Utf16ToUtf8(caption) << ": "
+              << Platform::Utf16ToUtf8(text) << std::endl;
     if (ShowMessageBoxes)
         QMessageBox::information(QApplication::activeWindow(), QString::fromStdU16String(caption),
                                  QString::fromStdU16String(text));
 }
 
 void TSessionEvents::Command(const std::u16string& name, const std::u16string& parameter) {
-    std::cout << "command: " << Utf16ToUtf8(name) << " " << Utf16ToUtf8(parameter) << std::endl;
+    std::cout << "command: " << Platform::Utf16ToUtf8(name) << " "
+              << Platform::Utf16ToUtf8(parameter) << std::endl;
     if (name == u"REFRESH" && OnRefresh)
         OnRefresh();
 }
@@ -33,8 +35,8 @@ void TSessionEvents::MenuChanged() {
 }
 
 void TSessionEvents::StatementRefused(const std::u16string& statement, const std::string& reason) {
-    std::cerr << "refhost: the logbook refused \"" << Utf16ToUtf8(statement) << "\": " << reason
-              << std::endl;
+    std::cerr << "refhost: the logbook refused \"" << Platform::Utf16ToUtf8(statement)
+              << "\": " << reason << std::endl;
 }
 
 int TSessionEvents::Calls(const std::string& operation) const {

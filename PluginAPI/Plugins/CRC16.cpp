@@ -1,6 +1,6 @@
 #include "PluginAPI/Plugins/CRC16.h"
 
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <array>
 
@@ -34,6 +34,6 @@ std::uint16_t Crc16(const void* bytes, std::int64_t length) {
 }
 
 std::uint16_t TextCrc16(std::u16string_view text) {
-    const std::string bytes = Utf16ToUtf8(text);
+    const std::string bytes = Platform::Utf16ToUtf8(text);
     return Crc16(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }

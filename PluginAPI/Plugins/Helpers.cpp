@@ -1,9 +1,9 @@
 #include "PluginAPI/Plugins/Helpers.h"
 
 #include "Platform/ErrorInfo.h"
+#include "Platform/Locale.h"
 #include "Platform/SysString.h"
 #include "PluginAPI/Plugins/CRC16.h"
-#include "PluginAPI/Plugins/Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -23,7 +23,7 @@ unsigned Facility(HRESULT status) {
 }
 
 std::u16string Widen(std::string_view ascii) {
-    return Utf8ToUtf16(ascii);
+    return Platform::Utf8ToUtf16(ascii);
 }
 
 // Releases an interface reference when the scope ends.
@@ -254,7 +254,7 @@ HRESULT HandleSafeCallException(std::string_view objectClassName, const Exceptio
             return E_UNEXPECTED;
         TOwnedInterface<ICreateErrorInfo> created(raw);
 
-        const TSysString source(u"pluginsystem." + Utf8ToUtf16(objectClassName));
+        const TSysString source(u"pluginsystem." + Platform::Utf8ToUtf16(objectClassName));
         created->SetSource(source.Get());
         HRESULT status = E_UNEXPECTED;
         if (e != nullptr) {

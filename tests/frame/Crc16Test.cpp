@@ -1,5 +1,5 @@
 #include "PluginAPI/Plugins/CRC16.h"
-#include "PluginAPI/Plugins/Utf8.h"
+#include "Platform/Locale.h"
 
 #include <gtest/gtest.h>
 
@@ -40,19 +40,21 @@ TEST(Utf8, ConvertsBothWays) {
         {u"\U0001F4FB", "\xF0\x9F\x93\xBB"}, // a surrogate pair is one four-byte sequence
     };
     for (const TUtf8Case& c : cases) {
-        EXPECT_EQ(Utf16ToUtf8(c.Text), c.Bytes);
-        EXPECT_EQ(Utf8ToUtf16(c.Bytes), c.Text);
+        EXPECT_EQ(Platform::Utf16ToUtf8(c.Text), c.Bytes);
+        EXPECT_EQ(Platform::Utf8ToUtf16(c.Bytes), c.Text);
     }
 }
 
 TEST(Utf8, ReplacesWhatIsNotValid) {
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800') + u"A"), "\xEF\xBF\xBD"
-                                                                "A");
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xDC00')), "\xEF\xBF\xBD");
+    EXPECT_EQ(Platform::Utf16ToUtf8(std::u16string(1, u'\xD800') + u"A"), "\xEF\xBF\xBD"
+                                                                          "A");
+    EXPECT_EQ(Platform::Utf16ToUtf8(std::u16string(1, u'\xDC00')), "\xEF\xBF\xBD");
     const std::string invalid[] = {"\xC0\xAF", "\xE2\x82", "\xED\xA0\x80", "\xF4\x90\x80\x80",
                                    "\xFF"};
+    // Every byte of a sequence that is not valid UTF-8 becomes one replacement character.
     for (const std::string& bytes : invalid)
-        EXPECT_EQ(Utf8ToUtf16(bytes), u"\uFFFD") << bytes.size();
+        EXPECT_EQ(Platform::Utf8ToUtf16(bytes), std::u16string(bytes.size(), u'\uFFFD'))
+            << bytes.size();
 }
 
 } // namespace

@@ -2,9 +2,9 @@
 #include "Host/HostServer.h"
 
 #include "Platform/ErrorInfo.h"
+#include "Platform/Locale.h"
 #include "Platform/SysString.h"
 #include "PluginAPI/Plugins/Helpers.h"
-#include "PluginAPI/Plugins/Utf8.h"
 
 #include "TempDir.h"
 
@@ -21,12 +21,12 @@ std::string TakeErrorDescription() {
     TSysString description;
     info->GetDescription(description.Out());
     info->Release();
-    return Utf16ToUtf8(description.Text());
+    return Platform::Utf16ToUtf8(description.Text());
 }
 
 struct TRefusals : THostEvents {
     void StatementRefused(const std::u16string& statement, const std::string& reason) override {
-        Refused.push_back(Utf16ToUtf8(statement) + " / " + reason);
+        Refused.push_back(Platform::Utf16ToUtf8(statement) + " / " + reason);
     }
     std::vector<std::string> Refused;
 };
