@@ -8,7 +8,7 @@
 // the peak of heap bytes requested while the split report exists, compared with the UTF-16
 // size of the report text. The last line reads "adif MB/s=<figure> records=<n>".
 #include "Plugins/Corvane/ADIF.h"
-#include "bench/LotwReportGenerator.h"
+#include "Tools/SampleData/LotwReport.h"
 
 #include <algorithm>
 #include <chrono>
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     std::size_t reportBytes = 0;
     TStringList lines;
     {
-        const std::string report = GenerateLotwReport(recordCount);
+        const std::string report = SampleData::GenerateLotwReport(recordCount);
         reportBytes = report.size();
         lines = DecodeLines(report);
     }
