@@ -8,7 +8,7 @@
 //   std::bad_alloc        -> E_OUTOFMEMORY;
 //   any other exception   -> E_FAIL (with its message when it has one).
 // The error information's source is "refhost"; nothing ever escapes to the caller. Every call
-// is also reported to the observer (HostEvents.h). Host thread only.
+// is also reported to the observer (HostEvents.h), on entry and on return. Host thread only.
 #pragma once
 
 #include "Host/FaultPlan.h"
@@ -28,6 +28,7 @@ public:
     template <class TBody> HRESULT Run(const char* operation, TBody&& body) noexcept {
         try {
             FEvents.Called(operation);
+            const TReturnNotice notice{FEvents, operation};
             if (auto fault = FFaults.NextCall(operation))
                 return Fail(fault->Status, fault->Description);
             body();
@@ -43,6 +44,12 @@ public:
     static HRESULT Fail(HRESULT status, std::string_view description);
 
 private:
+    struct TReturnNotice {
+        THostEvents& Events;
+        const char* Operation;
+        ~TReturnNotice() { Events.Returned(Operation); }
+    };
+
     // Translates the exception in flight.
     static HRESULT Failed() noexcept;
 

@@ -16,6 +16,8 @@ public:
 
     // A host operation was entered, e.g. "IHostKernel.WriteLog".
     virtual void Called(const char* /*operation*/) {}
+    // The host operation entered last has returned (after its body, whether it failed or not).
+    virtual void Returned(const char* /*operation*/) noexcept {}
     virtual void Journal(const std::u16string& /*line*/) {}
     virtual void Message(const std::u16string& /*caption*/, const std::u16string& /*text*/) {}
     virtual void Command(const std::u16string& /*name*/, const std::u16string& /*parameter*/) {}

@@ -89,7 +89,9 @@ void TDialogDriver::Drive(QWidget& dialog) {
                           : QStringLiteral("the dialog has no \"Verify\" button");
     } else {
         FVerifyPressed = true;
+        const auto pressed = std::chrono::steady_clock::now();
         verify->click(); // returns when the run has ended
+        FRunTime = std::chrono::steady_clock::now() - pressed;
         DrawProgress(true);
     }
     if (auto* memo = Child<QPlainTextEdit>(dialog, "mProgress"))

@@ -6,7 +6,8 @@
 // "dtLogFrom" and "dtLogUntil" as asked, presses "Verify" (which returns when the run ends),
 // takes the progress log's text ("mProgress") and, if asked, a screenshot, and presses
 // "Close". Meanwhile a watch timer answers message boxes (printing "message: CAPTION: TEXT")
-// and draws the run's progress on standard error when that is a terminal. Host thread only.
+// and draws the run's progress on standard error when that is a terminal. The time "Verify"
+// took (the whole run) is kept. Host thread only.
 #pragma once
 
 #include <QDate>
@@ -14,6 +15,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -40,6 +42,7 @@ public:
     bool DialogSeen() const { return FDialogSeen; }
     bool VerifyPressed() const { return FVerifyPressed; }
     const QString& ProgressLog() const { return FProgressLog; }
+    std::chrono::duration<double> RunTime() const { return FRunTime; }
     // What went wrong while driving the dialog (empty when nothing did).
     const QString& Problem() const { return FProblem; }
 
@@ -57,6 +60,7 @@ private:
     bool FVerifyPressed = false;
     bool FTerminal = false;
     QString FProgressLog;
+    std::chrono::duration<double> FRunTime{};
     QString FProblem;
 };
 

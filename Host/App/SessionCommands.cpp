@@ -58,7 +58,7 @@ int RunVerify(const TWords& words, const std::string& programDir) {
     auto valued = TSession::ValuedOptions();
     valued.insert({"login", "password", "from", "until", "resource", "screenshot"});
     try {
-        options = TOptions::Parse(words, valued, {"no-from", "no-until", "show"});
+        options = TOptions::Parse(words, valued, {"no-from", "no-until", "show", "timing"});
         options.Required("db");
         options.Required("log");
         script.Login = QString::fromStdString(options.Required("login"));
@@ -73,6 +73,7 @@ int RunVerify(const TWords& words, const std::string& programDir) {
     }
 
     TSessionEvents events;
+    events.TimeHostCalls = options.Flag("timing");
     try {
         TSession session(options, programDir, events);
         if (auto resource = options.Value("resource"))
@@ -92,6 +93,10 @@ int RunVerify(const TWords& words, const std::string& programDir) {
         driver.Disarm();
         session.Logbook().Commit();
         std::cout << driver.ProgressLog().toStdString() << std::endl;
+        if (events.TimeHostCalls)
+            std::cout << "timing: run " << driver.RunTime().count() << " s, inside host calls "
+                      << events.HostCallTime().count() << " s (" << events.HostCallCount()
+                      << " calls)" << std::endl;
         bool ok = Succeeded(events, driver.ProgressLog());
         if (status < 0) {
             std::cerr << "refhost verify: the command failed: " << DescribeFailure(status)

@@ -9,6 +9,19 @@
 
 namespace RefHost {
 
+void TSessionEvents::Called(const char* operation) {
+    if (TimeHostCalls && FCallDepth++ == 0) {
+        FCallEntered = TClock::now();
+        ++FHostCallCount;
+    }
+    ++FCalls[operation];
+}
+
+void TSessionEvents::Returned(const char*) noexcept {
+    if (TimeHostCalls && FCallDepth > 0 && --FCallDepth == 0)
+        FHostCallTime += TClock::now() - FCallEntered;
+}
+
 void TSessionEvents::Journal(const std::u16string& line) {
     FJournal.push_back(Platform::Utf16ToUtf8(line));
     std::cout << "journal: " << FJournal.back() << std::endl;

@@ -4,11 +4,13 @@
 // ("journal: LINE", "message: CAPTION: TEXT", "command: NAME PARAMETER") and remembered; in
 // the window (gui) a message also appears as a message box, and "REFRESH" and menu changes
 // reach the window through the callbacks. A database refusal is printed on standard error.
-// Counts of host operations are kept for the progress display. Host thread only.
+// Counts of host operations are kept for the progress display; on request the time spent inside
+// host operations is summed as well (nested operations count once). Host thread only.
 #pragma once
 
 #include "Host/HostEvents.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <string>
@@ -18,7 +20,8 @@ namespace RefHost {
 
 class TSessionEvents : public THostEvents {
 public:
-    void Called(const char* operation) override { ++FCalls[operation]; }
+    void Called(const char* operation) override;
+    void Returned(const char* operation) noexcept override;
     void Journal(const std::u16string& line) override;
     void Message(const std::u16string& caption, const std::u16string& text) override;
     void Command(const std::u16string& name, const std::u16string& parameter) override;
@@ -29,13 +32,23 @@ public:
     bool ShowMessageBoxes = false;
     std::function<void()> OnRefresh;
     std::function<void()> OnMenuChanged;
+    // Sum the time spent inside host operations.
+    bool TimeHostCalls = false;
 
     const std::vector<std::string>& JournalLines() const { return FJournal; }
     int Calls(const std::string& operation) const;
+    std::chrono::duration<double> HostCallTime() const { return FHostCallTime; }
+    long HostCallCount() const { return FHostCallCount; }
 
 private:
+    using TClock = std::chrono::steady_clock;
+
     std::vector<std::string> FJournal;
     std::map<std::string, int> FCalls;
+    int FCallDepth = 0;
+    TClock::time_point FCallEntered;
+    TClock::duration FHostCallTime{};
+    long FHostCallCount = 0;
 };
 
 } // namespace RefHost

@@ -18,11 +18,13 @@ constexpr const char* UsageText = R"(usage:
                  [--from YYYY-MM-DD] [--until YYYY-MM-DD] [--no-from] [--no-until]
                  [--resource URL] [--app-dir DIR] [--download-dir DIR] [--settings FILE]
                  [--journal FILE] [--screenshot PNG] [--plugin PATH] [--log-name NAME] [--show]
+                 [--timing]
   refhost gui --db FILE --log KEY [--operator CALL] [--log-name NAME] [folders as for verify]
 test bench options of verify and gui:
   --core-version N        report N as the host's core version
   --omit INTERFACE        leave out a host interface (IHostServer, IHostKernel,
                           IApplicationWindows, IApplicationIcons, IMenuManager)
+  --timing                (verify) print the run's time and the time spent in host calls
   --fail OP:N:STATUS[:DESCRIPTION]
                           make the Nth call of host operation OP (e.g. IHostServer.ExecuteSQL)
                           fail with STATUS (a number or an exception class name)
