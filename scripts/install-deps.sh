@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libsqlite3-dev libcurl4-openssl-dev libssl-dev openssl libcpp-httplib-dev
-    xvfb xauth
+    xvfb xauth curl time
 )
 
 missing=()
