@@ -19,7 +19,12 @@ if [[ ! -f $build/build.ninja ]]; then
     cmake --preset release >/dev/null
 fi
 echo "Building refhost, the plug-in, the report service and the sample generator ..."
-cmake --build "$build" -j "$(nproc)" --target refhost reportfixture samplegen | grep -v '^\[' || true
+if ! cmake --build "$build" -j "$(nproc)" --target refhost reportfixture samplegen \
+    >"$build/demo-build.log" 2>&1; then
+    tail -n 40 "$build/demo-build.log" >&2
+    echo "The build failed; the whole log is $build/demo-build.log" >&2
+    exit 1
+fi
 
 refhost=$build/Host/refhost
 fixture=$build/Tools/ReportFixture/reportfixture
