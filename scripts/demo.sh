@@ -7,6 +7,7 @@
 # the service on 127.0.0.1, runs "refhost verify" headless and shows the logbook's marks before
 # and after, the progress log, the journal line, the host command, the error log, the saved
 # settings and the dialog's screenshot. Exits 0 when the verification succeeded.
+# CORVANE_BUILD_DIR names another (already configured) build folder to use.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
