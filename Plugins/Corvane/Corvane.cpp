@@ -2,7 +2,11 @@
 #include "Plugins/Corvane/Corvane.h"
 
 #include "Platform/SysString.h"
+#include "Plugins/Corvane/HostCalls.h"
+#include "Plugins/Corvane/uCorvane.h"
+#include "Toolkit/Application.h"
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -13,13 +17,27 @@ constexpr int kCoreVersionLine = 73;
 
 constexpr std::u16string_view kMenuHint =
     u"Verify your current logbook with ARRL LotW inbox data (uploaded QSO)";
+constexpr std::u16string_view kUnsupportedCore = u"Host does not support required functionality."
+                                                 u"\r\nUpgrade your application to latest version.";
+// The section of the host's settings file that holds the account.
+constexpr std::u16string_view kSettingsSection = u"LotW Inbox";
 
 // The owner window of the plug-in's top-level windows: the host's application window while a
-// plug-in object lives, none otherwise.
+// plug-in object lives, none otherwise. The toolkit learns it only when a dialog is about to be
+// shown, so that a plug-in whose command is never picked starts no user-interface application
+// of its own.
 HWND GApplicationWindow = nullptr;
+bool GToolkitInUse = false;
 
 void SetApplicationWindow(HWND window) {
     GApplicationWindow = window;
+    if (GToolkitInUse)
+        Toolkit::Application().SetApplicationWindow(window);
+}
+
+void StartToolkit() {
+    GToolkitInUse = true;
+    Toolkit::Application().SetApplicationWindow(GApplicationWindow);
 }
 
 } // namespace
@@ -50,8 +68,7 @@ void TPlugin::CheckCoreVersion() {
 void TPlugin::AcquireHostInterfaces() {
     FHostKernel.Query(FCore.Get(), IID_IHostKernel);
     if (FHostServer.Query(FCore.Get(), IID_IHostServer) < 0 || !FHostServer)
-        throw EUnsupportedCore(u"Host does not support required functionality.\r\n"
-                               u"Upgrade your application to latest version.");
+        throw EUnsupportedCore(std::u16string(kUnsupportedCore));
     if (FApplicationWindows.Query(FCore.Get(), IID_IApplicationWindows) < 0 || !FApplicationWindows)
         throw EInvalidCoreVersion(u"This plugin needs windows support.");
 }
@@ -66,13 +83,34 @@ void TPlugin::RegisterVerifyCommand() {
     LONG category = 0;
     CheckHostStatus(GetCategory(&category));
     FMenuItem = new TPluginMenuItem(FCore.Get(), category);
+    FMenuItem->SetOnClick([this](TPluginMenuItem& sender) { ShowVerifyDialog(sender); });
     CheckHostStatus(FMenuItem->MenuItem()->SetCaption(TSysString(PluginIdentity::Name).Get()));
     CheckHostStatus(FMenuItem->MenuItem()->SetHint(TSysString(kMenuHint).Get()));
 }
 
+void TPlugin::ShowVerifyDialog(TPluginMenuItem&) {
+    // A host may start the plug-in without offering IHostKernel; the dialog cannot work then.
+    if (!FHostKernel)
+        throw EUnsupportedCore(std::u16string(kUnsupportedCore));
+    StartToolkit();
+    const auto dialog = std::make_unique<TfrmCorvane>(FCore.Get());
+    dialog->SetCaption(PluginIdentity::Name);
+    dialog->FHostKernel = FHostKernel;
+    dialog->FHostServer = FHostServer;
+    dialog->FSettingsPath = GetHostValue(*FHostKernel.Get(), u"APPINI");
+    dialog->FSettingsSection = kSettingsSection;
+    dialog->FResource = DefaultResource;
+    dialog->FOperatorCall = GetHostValue(*FHostKernel.Get(), u"LOG.OPERATOR");
+    dialog->ShowModal();
+}
+
 void TPlugin::FreeMenuItem() {
-    if (TPluginMenuItem* item = std::exchange(FMenuItem, nullptr))
+    if (TPluginMenuItem* item = std::exchange(FMenuItem, nullptr)) {
+        // An item the host refuses to remove stays alive and clickable; it must no longer
+        // reach this object, which may be gone by then.
+        item->SetOnClick({});
         item->Free();
+    }
 }
 
 void TPlugin::ReleaseHost() noexcept {

@@ -2,11 +2,11 @@
 //
 // TPlugin checks the host's core version, takes the host interfaces it works with, makes the
 // host's application window the owner of the plug-in's windows and puts the Verify command into
-// the host's menu. The host reads the plug-in's identity through IPlugin at any time and ends
-// the plug-in with IDestroyNotify.Shutdown (any number of times) and its final Release, which
-// runs the shutdown steps once more. Every operation the host calls runs guarded: a failure
-// becomes a status with error information whose source is pluginsystem.TPlugin. Host
-// user-interface thread only.
+// the host's menu; picking it opens the verification dialog. The host reads the plug-in's
+// identity through IPlugin at any time and ends the plug-in with IDestroyNotify.Shutdown (any
+// number of times) and its final Release, which runs the shutdown steps once more. Every operation
+// the host calls runs guarded: a failure becomes a status with error information whose source is
+// pluginsystem.TPlugin. Host user-interface thread only.
 #pragma once
 
 #include "PluginAPI/HostInterfaces.h"
@@ -68,6 +68,10 @@ private:
     void AcquireHostInterfaces();
     void AdoptApplicationWindow();
     void RegisterVerifyCommand();
+    // The Verify command: opens the verification dialog modally with the host's context values
+    // and destroys it however the display ends. Without IHostKernel it raises EUnsupportedCore
+    // and shows nothing.
+    void ShowVerifyDialog(TPluginMenuItem& sender);
 
     // Shutdown step 1: takes the menu item out of FMenuItem and frees it (raises when the host
     // refuses the removal).

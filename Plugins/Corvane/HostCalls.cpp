@@ -53,12 +53,29 @@ std::optional<bool> GetBooleanField(IHostServer& server, LONG query, std::u16str
     return present != 0 ? std::optional<bool>(value != 0) : std::nullopt;
 }
 
+std::optional<THostDateTime> GetDateTimeField(IHostServer& server, LONG query,
+                                              std::u16string_view column) {
+    THostDateTime value;
+    LONG present = 0;
+    CheckHostStatus(server.GetDateTimeField(query, TSysString(column).Get(), &value.Year,
+                                            &value.Month, &value.Day, &value.Hour, &value.Minute,
+                                            &value.Second, &present));
+    return present != 0 ? std::optional<THostDateTime>(value) : std::nullopt;
+}
+
 void CloseQuery(IHostServer& server, LONG query) {
     CheckHostStatus(server.CloseQuery(query));
 }
 
 void FreeQuery(IHostServer& server, LONG query) {
     CheckHostStatus(server.FreeQuery(query));
+}
+
+void FreeQueryQuietly(IHostServer& server, LONG query) noexcept {
+    try {
+        (void)server.FreeQuery(query);
+    } catch (...) {
+    }
 }
 
 bool ExecuteSQL(IHostServer& server, std::u16string_view statement) {

@@ -3,11 +3,13 @@
 // Each function passes its texts as system strings, tests the host's status with
 // CheckHostStatus (a failing status raises the exception it names) and returns the result.
 // Flags come back as bool; a field that the host reports as absent comes back as nullopt.
+// FreeQueryQuietly alone ignores the host's status, for use while an error is on its way out.
 // Calls happen on the host's user-interface thread.
 #pragma once
 
 #include "PluginAPI/HostInterfaces.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +25,19 @@ LONG CreateQuery(IHostServer& server);
 void OpenQuery(IHostServer& server, LONG query, std::u16string_view sql);
 std::optional<LONG> GetIntegerField(IHostServer& server, LONG query, std::u16string_view column);
 std::optional<bool> GetBooleanField(IHostServer& server, LONG query, std::u16string_view column);
+// A date-time field as the host reports it (not checked to be a real calendar date).
+struct THostDateTime {
+    std::uint16_t Year = 0;
+    std::uint16_t Month = 0;
+    std::uint16_t Day = 0;
+    std::uint16_t Hour = 0;
+    std::uint16_t Minute = 0;
+    std::uint16_t Second = 0;
+};
+std::optional<THostDateTime> GetDateTimeField(IHostServer& server, LONG query,
+                                              std::u16string_view column);
 void CloseQuery(IHostServer& server, LONG query);
 void FreeQuery(IHostServer& server, LONG query);
+// Frees the query while an error is on its way out; a second failure must not replace it.
+void FreeQueryQuietly(IHostServer& server, LONG query) noexcept;
 bool ExecuteSQL(IHostServer& server, std::u16string_view statement);

@@ -28,14 +28,6 @@ bool IsWebPage(const TStringList& lines) {
     });
 }
 
-// Frees the query while an error is on its way out; a second failure must not replace it.
-void FreeQueryQuietly(IHostServer& server, LONG query) noexcept {
-    try {
-        (void)server.FreeQuery(query);
-    } catch (...) {
-    }
-}
-
 } // namespace
 
 std::u16string ErrorLogPath(std::u16string_view pluginName, std::u16string_view downloadFolder) {

@@ -1,22 +1,79 @@
 #include "Plugins/Corvane/uCorvane.h"
 
+#include "Platform/Files.h"
+#include "Platform/Locale.h"
+#include "PluginAPI/Plugins/Exceptions.h"
+#include "Plugins/Corvane/HostCalls.h"
+#include "Plugins/Corvane/HttpTransport.h"
+#include "Plugins/Corvane/VerificationRun.h"
+#include "Plugins/Corvane/uCommFunc.h"
 #include "Plugins/Corvane/uCorvaneLayout.h"
 #include "Toolkit/Application.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <exception>
 
 bool RunFlag = false;
 
 namespace {
 
-// True when `text` holds nothing but characters of code 32 or lower.
-bool IsBlankText(std::u16string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c <= 32; });
+constexpr std::u16string_view kLoginKey = u"Login";
+constexpr std::u16string_view kPasswordKey = u"Password";
+constexpr std::u16string_view kResourceKey = u"Resource";
+
+// The hourglass over every window of the plug-in for the life of the object.
+class TBusyPointer {
+public:
+    TBusyPointer() { Toolkit::Application().SetCursor(Toolkit::TCursor::HourGlass); }
+    ~TBusyPointer() { Toolkit::Application().SetCursor(Toolkit::TCursor::Default); }
+    TBusyPointer(const TBusyPointer&) = delete;
+    TBusyPointer& operator=(const TBusyPointer&) = delete;
+};
+
+// The date the host reports for a field, or none when the field holds no value. A date that
+// is not a real calendar date is refused by the date field that receives it.
+std::optional<Toolkit::TDate> QueryDate(IHostServer& server, LONG query,
+                                        std::u16string_view column) {
+    const std::optional<THostDateTime> value = GetDateTimeField(server, query, column);
+    if (!value)
+        return std::nullopt;
+    return Toolkit::TDate{value->Year, value->Month, value->Day};
+}
+
+TDateFieldValue DateFieldValue(const Toolkit::TDateField& field) {
+    const std::optional<Toolkit::TDate> date = field.Date();
+    if (!date)
+        return {};
+    const auto month = static_cast<unsigned>(date->Month);
+    const auto day = static_cast<unsigned>(date->Day);
+    return {Platform::FormatShortDate(date->Year, month, day),
+            std::chrono::year_month_day{std::chrono::year{date->Year}, std::chrono::month{month},
+                                        std::chrono::day{day}}};
+}
+
+std::u16string MissingTlsLibrariesText(std::u16string_view applicationFolder,
+                                       std::u16string_view applicationName) {
+    return u"Not found libraries for secure web connection:\r\n"
+           u"please put libeay32.dll and ssleay32.dll in application folder\r\n"
+           u"\"" +
+           std::u16string(applicationFolder) + u"\"\r\nand restart " +
+           std::u16string(applicationName) + u" application.";
 }
 
 } // namespace
+
+void TSettingsStore::Configure(const std::u16string& path) {
+    FPath = &path;
+    FFile.reset();
+}
+
+Platform::TIniFile& TSettingsStore::File() {
+    if (!FFile)
+        FFile.emplace(FPath != nullptr ? *FPath : std::u16string());
+    return *FFile;
+}
 
 TfrmCorvane::TfrmCorvane(ICore* core)
     : TForm(core, TFRMCORVANE), edLogin(Control<Toolkit::TEdit>(u"edLogin")),
@@ -44,8 +101,7 @@ TfrmCorvane::TfrmCorvane(ICore* core)
 void TfrmCorvane::CheckActions() {
     // The login is looked at only when no run holds the flag, the password only when the
     // login passed.
-    const bool canVerify =
-        !RunFlag && !IsBlankText(edLogin.Text()) && !IsBlankText(edPassword.Text());
+    const bool canVerify = !RunFlag && !IsBlank(edLogin.Text()) && !IsBlank(edPassword.Text());
     dbtUpdateOk.SetEnabled(canVerify);
     edPassword.SetPasswordChar(cbVisiblePwd.Checked() ? u'\0' : PasswordBullet);
     edPassword.Repaint();
@@ -58,6 +114,10 @@ void TfrmCorvane::ShowProgress(long double fraction) {
         static_cast<std::uint16_t>(std::isnan(percent) ? 0.0L : std::clamp(percent, 0.0L, 100.0L));
     psProgress.SetPercent(shown);
     Toolkit::Application().ProcessMessages();
+}
+
+void TfrmCorvane::ShowProgress(double fraction) {
+    ShowProgress(static_cast<long double>(fraction));
 }
 
 void TfrmCorvane::MsgProgress(int level, std::u16string_view text, bool newLine) {
@@ -80,13 +140,136 @@ void TfrmCorvane::DoClose(Toolkit::TCloseAction& action) {
     FormClose(action);
 }
 
-void TfrmCorvane::FormCreate() {}
+bool TfrmCorvane::RunVerification() {
+    return TVerificationRun(*this, CreateHttpTransport).Execute();
+}
 
-void TfrmCorvane::FormActivate() {}
+IHostKernel& TfrmCorvane::HostKernel() {
+    if (!FHostKernel)
+        throw EInvalidOperation(u"The dialog has no host kernel.");
+    return *FHostKernel.Get();
+}
 
-void TfrmCorvane::FormClose(Toolkit::TCloseAction&) {}
+IHostServer& TfrmCorvane::HostServer() {
+    if (!FHostServer)
+        throw EInvalidOperation(u"The dialog has no host server.");
+    return *FHostServer.Get();
+}
 
-void TfrmCorvane::dbtUpdateClickOk() {}
+TDateFieldValue TfrmCorvane::FromField() const {
+    return DateFieldValue(dtLogFrom);
+}
+
+TDateFieldValue TfrmCorvane::UntilField() const {
+    return DateFieldValue(dtLogUntil);
+}
+
+void TfrmCorvane::SetStatusText(std::u16string_view text) {
+    psInfo.SetCaption(text);
+}
+
+void TfrmCorvane::ProcessMessages() {
+    Toolkit::Application().ProcessMessages();
+}
+
+void TfrmCorvane::FormCreate() {
+    // The opener sets FSettingsPath after creation; the store reads it at the first activation.
+    iniVerify.Configure(FSettingsPath);
+}
+
+void TfrmCorvane::FormActivate() {
+    mProgress.SetText(u"");
+    LoadSettings();
+    grSrvAcc.SetCaption(u"ARRL LotW user account");
+    lbAcct.SetCaption(FOperatorCall);
+    grActDates.SetCaption(u"Activity dates");
+    lbLog.SetCaption(GetHostValue(HostKernel(), u"LOG.NAME"));
+    LoadLogDates();
+    RunFlag = false;
+    psInfo.SetCaption(u"");
+    ShowProgress(0.0L);
+    CheckActions();
+}
+
+void TfrmCorvane::LoadSettings() {
+    Platform::TIniFile& settings = iniVerify.File();
+    // A key that is present but empty gives the empty text, not the default.
+    edLogin.SetText(settings.ReadString(FSettingsSection, kLoginKey, u""));
+    edPassword.SetText(settings.ReadString(FSettingsSection, kPasswordKey, u""));
+    FResource = settings.ReadString(FSettingsSection, kResourceKey, DefaultResource);
+}
+
+void TfrmCorvane::LoadLogDates() {
+    IHostServer& server = HostServer();
+    const std::u16string logKey = QuotedStr(GetHostValue(HostKernel(), u"LOG.TABLE"));
+    const LONG query = CreateQuery(server);
+    try {
+        OpenQuery(server, query,
+                  u"SELECT MIN(QSODATE) AS MINDATE FROM LOGS WHERE LOGNAME=" + logKey);
+        dtLogFrom.SetDate(QueryDate(server, query, u"MINDATE"));
+        CloseQuery(server, query);
+        OpenQuery(server, query,
+                  u"SELECT MAX(QSODATE) AS MAXDATE FROM LOGS WHERE LOGNAME=" + logKey);
+        dtLogUntil.SetDate(QueryDate(server, query, u"MAXDATE"));
+    } catch (...) {
+        FreeQueryQuietly(server, query);
+        throw;
+    }
+    // The second query is released with the handle.
+    FreeQuery(server, query);
+}
+
+void TfrmCorvane::FormClose(Toolkit::TCloseAction&) {
+    if (!RunFlag)
+        return;
+    try {
+        WriteSetting(kResourceKey, FResource);
+        WriteSetting(kLoginKey, edLogin.Text());
+        WriteSetting(kPasswordKey, edPassword.Text());
+    } catch (...) {
+        // Reported, and the dialog closes all the same: a settings file that can never be
+        // written must not keep the user from leaving.
+        Toolkit::Application().HandleException(std::current_exception());
+    }
+}
+
+void TfrmCorvane::WriteSetting(std::u16string_view key, std::u16string_view value) {
+    Platform::TIniFile& settings = iniVerify.File();
+    if (const int error = settings.WriteString(FSettingsSection, key, value))
+        throw EInOutError(u"Cannot write the settings file \"" + settings.FileName() + u"\": " +
+                          Platform::FileErrorText(error));
+}
+
+bool TfrmCorvane::TlsLibrariesPresent(std::u16string_view applicationFolder) const {
+    if (UpperCaseAscii(FResource).find(u"HTTPS://") == std::u16string::npos)
+        return true;
+    const std::u16string folder(applicationFolder);
+    return Platform::FileExists(folder + u"\\libeay32.dll") &&
+           Platform::FileExists(folder + u"\\ssleay32.dll");
+}
+
+void TfrmCorvane::dbtUpdateClickOk() {
+    IHostKernel& kernel = HostKernel();
+    const std::u16string applicationFolder = GetHostValue(kernel, u"APPPATH");
+    const std::u16string applicationName = GetHostValue(kernel, u"APPNAME");
+    if (!TlsLibrariesPresent(applicationFolder)) {
+        ShowHostMessage(kernel, MissingTlsLibrariesText(applicationFolder, applicationName),
+                        u"OpenSSL components needed");
+        return;
+    }
+    const TBusyPointer busy;
+    mProgress.SetText(u"");
+    RunFlag = true;
+    CheckActions();
+    try {
+        RunFlag = RunVerification();
+    } catch (...) {
+        RunFlag = false;
+        CheckActions();
+        throw;
+    }
+    CheckActions();
+}
 
 void TfrmCorvane::dbtUpdateClickCancel() {
     Close();

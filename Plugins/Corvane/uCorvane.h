@@ -7,13 +7,25 @@
 // ShowProgress, MsgProgress) are how a run reports to the user; ShowProgress and MsgProgress let
 // pending window messages run, so the dialog's handlers may run inside them. The unit-level
 // RunFlag is shared by every dialog. User-interface thread only.
+//
+// Activation fills the dialog from the settings file (section FSettingsSection of the INI file
+// FSettingsPath: "Login", "Password", "Resource") and from the open log (its name, its first
+// and last QSO dates). "Verify" refuses an https run when the TLS library files are missing
+// from the host's application folder, else runs RunVerification under the busy pointer with
+// RunFlag set; the flag then holds the run's result (cleared when the run raised, and the error
+// goes on to the toolkit's message box). Closing while RunFlag is set writes "Resource",
+// "Login" and "Password" back; a settings file that cannot be written is reported and the
+// dialog closes all the same. Every host call's status is checked; a failure raises.
 #pragma once
 
+#include "Platform/IniFile.h"
 #include "PluginAPI/HostInterfaces.h"
 #include "PluginAPI/Plugins/InterfacePtr.h"
 #include "PluginAPI/Plugins/PluginForm.h"
+#include "Plugins/Corvane/VerificationView.h"
 #include "Toolkit/Controls.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,7 +36,27 @@ extern bool RunFlag;
 // The password character of a masked password field.
 inline constexpr char16_t PasswordBullet = u'\u2022';
 
-class TfrmCorvane : public TForm {
+// The LoTW report service: the opener's address, and activation's when the settings file
+// names none.
+inline constexpr std::u16string_view DefaultResource =
+    u"https://lotw.arrl.org/lotwuser/lotwreport.adi";
+
+// A settings store whose file is named only at its first use: the dialog configures it when it
+// is created, and the opener sets the path after that.
+class TSettingsStore {
+public:
+    // The store will open the INI file that `path` holds at its first use (the path rules of
+    // TIniFile apply). `path` must outlive the store.
+    void Configure(const std::u16string& path);
+    // The store's INI file, opened at the first call.
+    Platform::TIniFile& File();
+
+private:
+    const std::u16string* FPath = nullptr;
+    std::optional<Platform::TIniFile> FFile;
+};
+
+class TfrmCorvane : public TForm, public TVerificationView {
 public:
     // Builds the dialog from its layout, wires every event to its handler, then runs FormCreate.
     explicit TfrmCorvane(ICore* core);
@@ -44,9 +76,28 @@ public:
     // Shows `fraction` (0 to 1) as a whole percentage, truncated, in the progress pane, then
     // lets pending messages run. Values outside 0 to 1 show as 0 or 100.
     void ShowProgress(long double fraction);
+    void ShowProgress(double fraction) override;
     // Appends 3 x `level` blanks (none for a level of 0 or less) and `text` to the progress log,
     // then CR LF when `newLine`; scrolls the last line into view; lets pending messages run.
-    void MsgProgress(int level, std::u16string_view text, bool newLine);
+    void MsgProgress(int level, std::u16string_view text, bool newLine) override;
+
+    // One whole verification with the platform's HTTP transport: true when the records were
+    // processed, false after an orderly failure; host and file failures raise.
+    bool RunVerification();
+
+    // The run's view of the dialog. The host services raise EInvalidOperation when the opener
+    // handed none over. A date field's text is the user's short date, or empty.
+    IHostKernel& HostKernel() override;
+    IHostServer& HostServer() override;
+    std::u16string Resource() const override { return FResource; }
+    std::u16string OperatorCall() const override { return FOperatorCall; }
+    std::u16string LoginText() const override { return edLogin.Text(); }
+    std::u16string PasswordText() const override { return edPassword.Text(); }
+    TDateFieldValue FromField() const override;
+    TDateFieldValue UntilField() const override;
+    std::u16string Caption() const override { return TForm::Caption(); }
+    void SetStatusText(std::u16string_view text) override;
+    void ProcessMessages() override;
 
     // Controls.
     Toolkit::TEdit& edLogin;
@@ -63,6 +114,8 @@ public:
     Toolkit::TProgressPane& psProgress;
     Toolkit::TButton& dbtUpdateOk;
     Toolkit::TButton& dbtUpdateCancel;
+    // The settings file: configured by FormCreate, opened at the first activation.
+    TSettingsStore iniVerify;
 
     // Event handlers.
     void FormCreate();
@@ -77,4 +130,14 @@ public:
 protected:
     void DoActivate() override;
     void DoClose(Toolkit::TCloseAction& action) override;
+
+private:
+    // Steps of activation: the stored account and address; the log's first and last QSO dates.
+    void LoadSettings();
+    void LoadLogDates();
+    // True unless the address is an https one and a TLS library file is missing from
+    // `applicationFolder`.
+    bool TlsLibrariesPresent(std::u16string_view applicationFolder) const;
+    // Writes one key of the settings section; a failure raises EInOutError.
+    void WriteSetting(std::u16string_view key, std::u16string_view value);
 };

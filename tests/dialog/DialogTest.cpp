@@ -30,10 +30,23 @@ namespace {
 
 class Dialog : public testing::Test {
 protected:
-    void SetUp() override { RunFlag = false; }
-    void TearDown() override { RunFlag = false; }
+    void SetUp() override {
+        RunFlag = false;
+        GiveHost(FDialog);
+    }
+    void TearDown() override {
+        RunFlag = false;
+        EXPECT_THAT(FErrors.Messages(), testing::IsEmpty());
+    }
+
+    // Activation reads the host; the fake one has an empty log and no settings.
+    void GiveHost(TfrmCorvane& dialog) {
+        dialog.FHostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
+        dialog.FHostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
+    }
 
     TFakeHost FHost;
+    TRecordedErrors FErrors;
     TfrmCorvane FDialog{&FHost.FCore};
 };
 
@@ -158,6 +171,7 @@ TEST_F(Dialog, EscCloseAndTheCloseBoxEndTheDialogWithCancel) {
     };
     for (const auto& close : ways) {
         TfrmCorvane dialog(&FHost.FCore);
+        GiveHost(dialog);
         EXPECT_EQ(ShowModalWhile(dialog, [&] { close(dialog); }), 2);
     }
 }
@@ -185,11 +199,11 @@ TEST_F(Dialog, NoButtonIsPressedByEnter) {
 }
 
 TEST_F(Dialog, TabFollowsTheDialogsFocusOrder) {
-    FDialog.edLogin.SetText(u"W1AW");
-    FDialog.edPassword.SetText(u"secret");
-    FDialog.CheckActions();
     std::vector<std::string> visited;
     ShowModalWhile(FDialog, [&] {
+        // Activation has emptied the account fields; filled, they enable "Verify".
+        FDialog.edLogin.SetText(u"W1AW");
+        FDialog.edPassword.SetText(u"secret");
         FindWidget<QWidget>(FDialog, "dbtUpdateOk")->setFocus();
         for (int i = 0; i < 8; ++i) {
             QWidget* focused = QApplication::focusWidget();
