@@ -3,11 +3,10 @@
 #include "Platform/SysString.h"
 #include "PluginAPI/PluginInterfaces.h"
 #include "tests/frame/FakeHost.h"
+#include "tests/frame/LoadedPlugin.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <dlfcn.h>
 
 #include <functional>
 #include <string>
@@ -27,28 +26,6 @@ namespace {
 
 constexpr HRESULT kHostFailure = E_FAIL;
 constexpr std::u16string_view kName = u"Verify logbook with LotW user inbox";
-
-// The library, loaded once for the whole test program as a host loads it.
-struct TLoadedPlugin {
-    void* FLibrary = nullptr;
-    TPluginEntryFunction FEntry = nullptr;
-    TPluginDoneFunction FDone = nullptr;
-
-    static const TLoadedPlugin& Get() {
-        static const TLoadedPlugin loaded = [] {
-            TLoadedPlugin result;
-            result.FLibrary = dlopen(CORVANE_EXT_PATH, RTLD_NOW | RTLD_LOCAL);
-            if (result.FLibrary != nullptr) {
-                result.FEntry = reinterpret_cast<TPluginEntryFunction>(
-                    dlsym(result.FLibrary, PLUGIN_ENTRY_NAME));
-                result.FDone =
-                    reinterpret_cast<TPluginDoneFunction>(dlsym(result.FLibrary, PLUGIN_DONE_NAME));
-            }
-            return result;
-        }();
-        return loaded;
-    }
-};
 
 class PluginTest : public testing::Test {
 protected:
@@ -305,6 +282,8 @@ TEST_F(PluginTest, RefusedMenuRemovalStopsShutdownAfterTheMenuItem) {
     EXPECT_EQ(destroyNotify->Shutdown(), S_OK);
     destroyNotify->Release();
     EXPECT_EQ(plugin->Release(), 0);
+    // The kept item no longer reaches the plug-in object, which is gone.
+    EXPECT_EQ(FHost.FMenuItem.Click(), S_OK);
     // Only what the kept item holds is left: its menu manager and its host item.
     EXPECT_THAT(
         FHost.UnbalancedReferences(),
