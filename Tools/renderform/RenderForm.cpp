@@ -71,11 +71,10 @@ void FillWithSamples(TfrmCorvane& dialog) {
     dialog.edPassword.SetText(u"radio-73");
     dialog.dtLogFrom.SetDate(Toolkit::TDate{2024, 1, 6});
     dialog.dtLogUntil.SetDate(Toolkit::TDate{2024, 11, 30});
-    dialog.psInfo.SetCaption(u"Report received");
-    dialog.MsgProgress(0, u"* Requesting the LotW report", true);
-    dialog.MsgProgress(1, u"412 records received", true);
-    dialog.MsgProgress(0, u"* Clearing upload marks", true);
-    dialog.MsgProgress(0, u"* Matching records", true);
+    dialog.MsgProgress(0, u"* Use: https://lotw.arrl.org/lotwuser/lotwreport.adi", true);
+    dialog.MsgProgress(1, u"Clear \"LotW/S\" mark for 412 records in logbook", true);
+    dialog.MsgProgress(1, u"Most recent QSO uploaded at 11/30/24 18:42", true);
+    dialog.MsgProgress(1, u"Received 5890 lines (405 records) from inbox", true);
     dialog.ShowProgress(0.62L);
 }
 
