@@ -61,8 +61,10 @@ QString Shown(const TSqlValue& value) {
 
 } // namespace
 
-THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString& logName)
-    : FLogbook(logbook), FLogKey(std::move(logKey)), FModel(new QStandardItemModel(this)),
+THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString& logName,
+                         TLogListing listing)
+    : FLogbook(logbook), FLogKey(std::move(logKey)), FListing(listing),
+      FModel(new QStandardItemModel(this)),
       FPlugins(menuBar()->addMenu(QStringLiteral("&Plugins"))) {
     setWindowTitle(QStringLiteral("refhost - %1").arg(logName));
     const QPixmap small = IconImage(16);
@@ -96,6 +98,8 @@ HWND THostWindow::Handle() {
 }
 
 void THostWindow::Reload() {
+    if (FListing == TLogListing::Unlisted)
+        return;
     // The key goes in as a bound value; nothing of it becomes SQL text.
     TSqlStatement statement{TSqlStatementKind::Select,
                             u"SELECT OMCALL AS \"Call\", QSODATE AS \"Date\", QSOBAND AS \"Band\", "

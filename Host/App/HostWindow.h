@@ -4,7 +4,9 @@
 // square and the LoTW columns) and a "Plugins" menu built from the plug-ins' menu items. It
 // owns the host's two icons (made at construction, destroyed with the window). Choosing a menu
 // item runs the item's listener; a failing status is shown in a message box and printed.
-// Reload() reads the log again (the host does so on "REFRESH"). Host thread only.
+// Reload() reads the log again (the host does so on "REFRESH"). A window that nobody reads (a
+// headless verification) can leave the table empty: for a large log the listing is most of
+// the host's memory and a good part of a REFRESH's time. Host thread only.
 #pragma once
 
 #include "Host/HostMenu.h"
@@ -19,9 +21,13 @@ class QStandardItemModel;
 
 namespace RefHost {
 
+// Whether the window's table lists the open log's QSOs.
+enum class TLogListing { Listed, Unlisted };
+
 class THostWindow : public QMainWindow {
 public:
-    THostWindow(TLogbook& logbook, std::u16string logKey, const QString& logName);
+    THostWindow(TLogbook& logbook, std::u16string logKey, const QString& logName,
+                TLogListing listing);
     ~THostWindow() override;
 
     // The window's native handle: the owner of the plug-ins' windows.
@@ -32,6 +38,7 @@ public:
     // The menu to show; rebuilt by RebuildMenu().
     void SetMenuSource(THostMenu* menu) { FMenuSource = menu; }
     void RebuildMenu();
+    // Reads the log into the table; nothing for an unlisted window.
     void Reload();
 
 private:
@@ -39,6 +46,7 @@ private:
 
     TLogbook& FLogbook;
     std::u16string FLogKey;
+    TLogListing FListing;
     QStandardItemModel* FModel;
     QMenu* FPlugins;
     THostMenu* FMenuSource = nullptr;

@@ -29,7 +29,8 @@ std::set<std::string> TSession::ValuedOptions() {
             "settings", "journal", "plugin",   "core-version", "omit",    "fail"};
 }
 
-TSession::TSession(const TOptions& options, const std::string& programDir, TSessionEvents& events)
+TSession::TSession(const TOptions& options, const std::string& programDir, TSessionEvents& events,
+                   TLogListing listing)
     : FEvents(events) {
     const std::string appDir = Folder(options.ValueOr("app-dir", programDir));
     const std::string downloadDir = Folder(options.ValueOr("download-dir", appDir));
@@ -65,7 +66,8 @@ TSession::TSession(const TOptions& options, const std::string& programDir, TSess
 
     FLogbook = std::make_unique<TLogbook>(options.Required("db"));
     FWindow = std::make_unique<THostWindow>(
-        *FLogbook, Text(logKey), QString::fromStdString(options.ValueOr("log-name", logKey)));
+        *FLogbook, Text(logKey), QString::fromStdString(options.ValueOr("log-name", logKey)),
+        listing);
     setup.ApplicationHandle = [window = FWindow.get()] {
         return window->Handle();
     };

@@ -5,8 +5,9 @@
 // the refhost program's folder; --download-dir, default the app dir; --settings, default
 // refhost.ini in the app dir; --journal, default refhost.log in the download dir), the plug-in
 // (--plugin, default Corvane.ext beside refhost) and the test bench (--core-version N,
-// --omit INTERFACE and --fail OPERATION:N:STATUS[:DESCRIPTION], both repeatable). Start()
-// loads the plug-in; the destructor unloads it. Host thread only; needs a QApplication.
+// --omit INTERFACE and --fail OPERATION:N:STATUS[:DESCRIPTION], both repeatable). The window
+// lists the log when `listing` says so. Start() loads the plug-in; the destructor unloads it.
+// Host thread only; needs a QApplication.
 #pragma once
 
 #include "Host/App/HostWindow.h"
@@ -28,7 +29,8 @@ public:
     static std::set<std::string> ValuedOptions();
 
     // Throws std::invalid_argument for bad options, EHostError when the logbook cannot open.
-    TSession(const TOptions& options, const std::string& programDir, TSessionEvents& events);
+    TSession(const TOptions& options, const std::string& programDir, TSessionEvents& events,
+             TLogListing listing);
     ~TSession();
 
     // Loads the plug-in; throws EHostError or EPluginRefused with a readable message.

@@ -75,7 +75,10 @@ int RunVerify(const TWords& words, const std::string& programDir) {
     TSessionEvents events;
     events.TimeHostCalls = options.Flag("timing");
     try {
-        TSession session(options, programDir, events);
+        // Only a window on the screen has a reader for its list of the log.
+        const TLogListing listing =
+            options.Flag("show") ? TLogListing::Listed : TLogListing::Unlisted;
+        TSession session(options, programDir, events, listing);
         if (auto resource = options.Value("resource"))
             WriteResource(session.SettingsPath(), *resource);
         session.Window().show();
@@ -132,7 +135,7 @@ int RunGui(const TWords& words, const std::string& programDir) {
     TSessionEvents events;
     events.ShowMessageBoxes = true;
     try {
-        TSession session(options, programDir, events);
+        TSession session(options, programDir, events, TLogListing::Listed);
         session.Window().show();
         session.Start();
         const int status = QApplication::exec();
