@@ -2,7 +2,8 @@
 //
 // It creates the user-interface application when the host has none, keeps the owner window of
 // the plug-in's top-level forms (the host's application window, handed over at start-up and
-// given up at shutdown), lets pending window messages run, sets the pointer for every form of
+// given up at shutdown), lets pending window messages run (on every call, or at a bounded rate
+// for callers that report progress very often), sets the pointer for every form of
 // the plug-in, and shows exceptions that escape event handlers. Application() creates the
 // object on first use. User-interface thread only.
 #pragma once
@@ -10,6 +11,7 @@
 #include "Platform/PlatformTypes.h"
 #include "Toolkit/Types.h"
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <string>
@@ -36,6 +38,12 @@ public:
 
     // Handles every message waiting in the thread's queue, then returns.
     void ProcessMessages();
+    // As ProcessMessages, but only when messages were last handled MessageInterval or more
+    // ago; else returns at once. For callers in a tight loop (a progress bar moved per record):
+    // the windows still repaint and answer input many times a second, while the loop no
+    // longer spends most of its time looking into an empty queue.
+    void ProcessMessagesAtInterval();
+    static constexpr std::chrono::milliseconds MessageInterval{15};
     // Waits until at least one message arrives, then handles what is waiting.
     void HandleMessage();
     // Wakes a HandleMessage that is waiting.
@@ -62,7 +70,11 @@ private:
     friend TApplication& Application();
     TApplication();
 
+    using TClock = std::chrono::steady_clock;
+
     HWND FApplicationWindow = nullptr;
+    // When ProcessMessages last returned.
+    TClock::time_point FMessagesProcessed{};
     TCursor FCursor = TCursor::Default;
     TExceptionEvent FOnException;
     std::vector<TForm*> FForms;

@@ -39,7 +39,8 @@ public:
     // Appends 3 x `level` blanks and `text` to the progress log, then a line break when
     // `newLine`; scrolls to the end and lets pending messages run.
     virtual void MsgProgress(int level, std::u16string_view text, bool newLine) = 0;
-    // Shows `fraction` (0 to 1) as a percentage and lets pending messages run.
+    // Shows `fraction` (0 to 1) as a percentage and lets pending messages run; between the ends
+    // a view may let them run only every few milliseconds.
     virtual void ShowProgress(double fraction) = 0;
     // Sets the text of the status pane.
     virtual void SetStatusText(std::u16string_view text) = 0;

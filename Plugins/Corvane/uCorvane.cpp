@@ -113,7 +113,14 @@ void TfrmCorvane::ShowProgress(long double fraction) {
     const auto shown =
         static_cast<std::uint16_t>(std::isnan(percent) ? 0.0L : std::clamp(percent, 0.0L, 100.0L));
     psProgress.SetPercent(shown);
-    Toolkit::Application().ProcessMessages();
+    // A run moves the bar once per record, thousands of times a second: in between its ends
+    // the messages run at the toolkit's interval, which still repaints the bar and answers
+    // clicks many times a second. The ends (0 and 1) always let them run, so the bar's last
+    // state shows at once.
+    if (fraction > 0 && fraction < 1)
+        Toolkit::Application().ProcessMessagesAtInterval();
+    else
+        Toolkit::Application().ProcessMessages();
 }
 
 void TfrmCorvane::ShowProgress(double fraction) {

@@ -74,7 +74,8 @@ public:
     // "..... visible" is ticked, else as bullets.
     void CheckActions();
     // Shows `fraction` (0 to 1) as a whole percentage, truncated, in the progress pane, then
-    // lets pending messages run. Values outside 0 to 1 show as 0 or 100.
+    // lets pending messages run: always at 0 and 1 and beyond, at the toolkit's message
+    // interval in between. Values outside 0 to 1 show as 0 or 100.
     void ShowProgress(long double fraction);
     void ShowProgress(double fraction) override;
     // Appends 3 x `level` blanks (none for a level of 0 or less) and `text` to the progress log,

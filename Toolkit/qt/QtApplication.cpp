@@ -52,6 +52,7 @@ HWND TApplication::ApplicationWindow() const {
 
 void TApplication::ProcessMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    FMessagesProcessed = TClock::now();
 }
 
 void TApplication::HandleMessage() {

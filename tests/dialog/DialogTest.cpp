@@ -161,6 +161,17 @@ TEST_F(Dialog, ShowProgressTruncatesToWholePercent) {
     }
 }
 
+TEST_F(Dialog, ShowProgressAtTheRunsEndsLetsWaitingMessagesRun) {
+    for (const long double end : {1.0L, 0.0L}) {
+        Toolkit::Application().ProcessMessages();
+        bool handled = false;
+        QMetaObject::invokeMethod(
+            qApp, [&handled] { handled = true; }, Qt::QueuedConnection);
+        FDialog.ShowProgress(end);
+        EXPECT_TRUE(handled) << static_cast<double>(end);
+    }
+}
+
 TEST_F(Dialog, EscCloseAndTheCloseBoxEndTheDialogWithCancel) {
     const std::function<void(TfrmCorvane&)> ways[] = {
         [](TfrmCorvane& d) {

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <thread>
 
 using namespace Toolkit;
 using testing::ElementsAre;
@@ -245,6 +246,16 @@ TEST(ToolkitApplication, BusyPointerCoversEveryWidgetAndRestoresTheirOwn) {
     Application().SetCursor(TCursor::Default);
     EXPECT_EQ(edit->cursor().shape(), editOwn);
     EXPECT_EQ(FormWidget(form)->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(ToolkitApplication, MessagesAtIntervalRunOnceTheIntervalHasPassed) {
+    Application().ProcessMessages();
+    int handled = 0;
+    QMetaObject::invokeMethod(
+        qApp, [&handled] { ++handled; }, Qt::QueuedConnection);
+    std::this_thread::sleep_for(TApplication::MessageInterval);
+    Application().ProcessMessagesAtInterval();
+    EXPECT_EQ(handled, 1);
 }
 
 TEST(ToolkitApplication, TheApplicationWindowOwnsFormsWhileItLives) {
