@@ -107,36 +107,6 @@ bool ContainsEndTag(std::u16string_view text, std::u16string_view tag) {
     return FindTag(text, tag.substr(1, tag.size() - 2), tag.back()) != std::u16string_view::npos;
 }
 
-// Watches the text a record gathers line by line for the record end tag, looking at each line
-// once. The gathered text lacked the tag before a line came, so a new occurrence either lies
-// in the line or begins in the last few characters before it.
-class TRecordEndWatch {
-public:
-    // Whether the gathered text, with `line` appended, holds the record end tag.
-    bool Append(std::u16string_view line) {
-        if (ContainsEndTag(line, RecordEndTag))
-            return true;
-        std::array<char16_t, 2 * TailCapacity> seam{};
-        const std::size_t head = std::min(line.size(), TailCapacity);
-        std::copy_n(FTail.begin(), FTailLength, seam.begin());
-        std::copy_n(line.begin(), head, seam.begin() + static_cast<std::ptrdiff_t>(FTailLength));
-        const std::u16string_view joined(seam.data(), FTailLength + head);
-        if (ContainsEndTag(joined, RecordEndTag))
-            return true;
-        // The new tail is the end of the line, or of the seam when the line is short.
-        const std::u16string_view source = line.size() >= TailCapacity ? line : joined;
-        FTailLength = std::min(source.size(), TailCapacity);
-        std::copy_n(source.end() - static_cast<std::ptrdiff_t>(FTailLength), FTailLength,
-                    FTail.begin());
-        return false;
-    }
-
-private:
-    static constexpr std::size_t TailCapacity = RecordEndTag.size() - 1;
-    std::array<char16_t, TailCapacity> FTail{};
-    std::size_t FTailLength = 0;
-};
-
 // The decimal value of `digits` (none is 0). Raises EConvertError past the signed 32-bit range.
 std::int32_t DeclaredLength(std::u16string_view digits) {
     std::int64_t value = 0;
@@ -159,33 +129,44 @@ std::size_t SpecifierCloseLength(std::u16string_view afterDigits) {
 } // namespace
 
 bool SplitAdif(const TStringList& lines, TStringList& headerLines, TStringList& records) {
-    std::size_t next = 0;
-    while (next < lines.size()) {
-        const std::u16string& line = lines[next++];
-        headerLines.push_back(line);
-        if (ContainsEndTag(line, HeaderEndTag))
-            break;
-    }
-
-    while (next < lines.size()) {
-        const std::size_t first = next;
-        std::size_t length = 0;
-        TRecordEndWatch watch;
-        bool complete = false;
-        while (next < lines.size() && !complete) {
-            length += lines[next].size();
-            complete = watch.Append(lines[next]);
-            ++next;
-        }
-        std::u16string record;
-        record.reserve(length);
-        for (std::size_t i = first; i < next; ++i)
-            record += lines[i];
-        records.push_back(std::move(record));
-    }
-
+    TAdifSplitter splitter(
+        [&records](std::u16string_view record) { records.emplace_back(record); });
+    for (const std::u16string& line : lines)
+        splitter.Add(line);
+    splitter.Finish();
+    for (std::u16string& line : splitter.TakeHeaderLines())
+        headerLines.push_back(std::move(line));
     // The joined header text is empty only when there are no header lines.
     return !headerLines.empty() || !records.empty();
+}
+
+TAdifSplitter::TAdifSplitter(TRecordSink recordSink) : FRecordSink(std::move(recordSink)) {}
+
+void TAdifSplitter::Add(std::u16string_view line) {
+    if (FInHeader) {
+        FHeaderLines.emplace_back(line);
+        FInHeader = !ContainsEndTag(line, HeaderEndTag);
+        return;
+    }
+    // The gathered text lacked the end tag before this line, so a new one ends in the line and
+    // begins no earlier than the tag's length less one before it: a tag broken across lines
+    // still ends the record.
+    const std::size_t seam = FRecord.size() - std::min(FRecord.size(), RecordEndTag.size() - 1);
+    FRecord += line;
+    ++FRecordLines;
+    if (ContainsEndTag(std::u16string_view(FRecord).substr(seam), RecordEndTag))
+        EndRecord();
+}
+
+void TAdifSplitter::Finish() {
+    if (FRecordLines > 0)
+        EndRecord();
+}
+
+void TAdifSplitter::EndRecord() {
+    FRecordSink(FRecord);
+    FRecord.clear();
+    FRecordLines = 0;
 }
 
 std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u16string_view text) {

@@ -1,11 +1,14 @@
 // ADIF: the reader of LoTW report text.
 //
-// SplitAdif divides received lines into header lines and record strings; GetAdifField pulls
-// one field's value out of a record string or the header text, cut to a width. Both are free
-// functions without state. Field names and the end tags <EOH> and <EOR> are matched in any
-// letter case (ASCII only). Work is linear in the size of the text.
+// SplitAdif divides received lines into header lines and record strings (TAdifSplitter does
+// the same for lines handed over one at a time); GetAdifField pulls one field's value out of a
+// record string or the header text, cut to a width. The functions are free of state. Field names
+// and the end tags <EOH> and <EOR> are matched in any letter case (ASCII only). Work is linear in
+// the size of the text.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +21,37 @@ using TStringList = std::vector<std::u16string>;
 // until the lines run out; an empty last line gives an empty record. The input is not changed.
 // Returns false only when both lists end up empty (no lines at all).
 bool SplitAdif(const TStringList& lines, TStringList& headerLines, TStringList& records);
+
+// The split of SplitAdif for lines that arrive one at a time, so that a reader need not hold
+// them all: each record goes to the record sink as soon as it is complete.
+class TAdifSplitter {
+public:
+    // Receives each record string in order; the view lasts until the sink returns.
+    using TRecordSink = std::function<void(std::u16string_view record)>;
+
+    explicit TAdifSplitter(TRecordSink recordSink);
+
+    // Takes the next line.
+    void Add(std::u16string_view line);
+    // Ends the lines: a record still being gathered (the last, without its end tag) goes to
+    // the sink. Add must not follow.
+    void Finish();
+
+    // The header lines; complete once the first record has begun, or after Finish.
+    const TStringList& HeaderLines() const { return FHeaderLines; }
+    TStringList TakeHeaderLines() { return std::move(FHeaderLines); }
+
+private:
+    // Hands the gathered record to the sink and starts the next.
+    void EndRecord();
+
+    TRecordSink FRecordSink;
+    TStringList FHeaderLines;
+    bool FInHeader = true;
+    // The record being gathered: its text and how many lines it holds.
+    std::u16string FRecord;
+    std::size_t FRecordLines = 0;
+};
 
 // The value of field `fieldName` in `text`, at most `maxWidth` characters (none when the width
 // is not positive). The first "<NAME:" in any letter case is taken; the declared length is
