@@ -11,6 +11,10 @@ bool IsUnreserved(unsigned char c) {
            c == '.' || c == '_' || c == '~';
 }
 
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view Utf16LEMark = "\xFF\xFE";
+constexpr std::string_view Utf16BEMark = "\xFE\xFF";
+
 void ClearStatus(TVerificationView& view) {
     view.SetStatusText(u"");
     view.ProcessMessages();
@@ -50,25 +54,68 @@ std::u16string RequestAddress(std::u16string_view resource, std::u16string_view 
 }
 
 TStringList DecodeBody(std::string_view body) {
-    return Platform::SplitLines(Platform::DecodeText(body));
+    TStringList lines;
+    ForEachBodyLine(body, [&lines](std::u16string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
-bool DownloadInbox(TVerificationView& view, const THttpTransportFactory& createTransport,
-                   std::u16string_view address, TStringList& lines) {
+void ForEachBodyLine(std::string_view body,
+                     const std::function<void(std::u16string_view line)>& takeLine) {
+    // A UTF-16 body is decoded whole; its line breaks are known only after decoding.
+    if (body.starts_with(Utf16LEMark) || body.starts_with(Utf16BEMark)) {
+        for (const std::u16string& line : Platform::SplitLines(Platform::DecodeText(body)))
+            takeLine(line);
+        return;
+    }
+    // In UTF-8 and in the ANSI code pages CR and LF are single bytes that never belong to
+    // another character, and an ASCII byte stands for itself: a line's bytes decode alone to
+    // what they give inside the whole text, and a line of ASCII bytes needs no decoder.
+    const bool utf8 = body.starts_with(Utf8Mark);
+    if (utf8)
+        body.remove_prefix(Utf8Mark.size());
+    std::u16string decoded;
+    std::size_t start = 0;
+    while (start < body.size()) {
+        std::size_t end = start;
+        bool ascii = true;
+        for (; end < body.size() && body[end] != '\r' && body[end] != '\n'; ++end)
+            ascii = ascii && static_cast<unsigned char>(body[end]) < 0x80;
+        const std::string_view bytes = body.substr(start, end - start);
+        if (ascii)
+            decoded.assign(bytes.begin(), bytes.end());
+        else
+            decoded = utf8 ? Platform::Utf8ToUtf16(bytes) : Platform::FromAnsiCodePage(bytes);
+        takeLine(decoded);
+        start = end + (body.substr(end, 2) == "\r\n" ? 2 : 1);
+    }
+}
+
+std::optional<std::string> FetchInbox(TVerificationView& view,
+                                      const THttpTransportFactory& createTransport,
+                                      std::u16string_view address) {
     const std::u16string applicationFolder = GetHostValue(view.HostKernel(), u"APPPATH");
     std::unique_ptr<THttpTransport> transport = createTransport(applicationFolder);
     try {
         view.SetStatusText(u"Trying to load data...");
         view.ProcessMessages();
         THttpResponse response = transport->Get(address);
-        if (response.Received)
-            lines = DecodeBody(response.Body);
         transport.reset();
         ClearStatus(view);
-        return response.Received;
+        if (!response.Received)
+            return std::nullopt;
+        return std::move(response.Body);
     } catch (...) {
         transport.reset();
         ClearStatus(view);
         throw;
     }
+}
+
+bool DownloadInbox(TVerificationView& view, const THttpTransportFactory& createTransport,
+                   std::u16string_view address, TStringList& lines) {
+    const std::optional<std::string> body = FetchInbox(view, createTransport, address);
+    if (!body)
+        return false;
+    lines = DecodeBody(*body);
+    return true;
 }

@@ -2,7 +2,9 @@
 //
 // RequestAddress builds the report query from the dialog's input; DownloadInbox fetches it
 // with one blocking GET through a fresh transport and decodes the body into lines, writing the
-// dialog's status pane meanwhile. Telling a report from a web page is the run's business.
+// dialog's status pane meanwhile. FetchInbox and ForEachBodyLine are the same in two steps, for
+// a reader that takes the lines one at a time instead of holding them all. Telling a report
+// from a web page is the run's business.
 #pragma once
 
 #include "Plugins/Corvane/ADIF.h"
@@ -11,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +35,17 @@ std::u16string RequestAddress(std::u16string_view resource, std::u16string_view 
 // encoding, else the ANSI code page; invalid bytes become U+FFFD. Lines end at CR LF, LF or a
 // lone CR; a break at the very end adds no empty line.
 TStringList DecodeBody(std::string_view body);
+
+// Hands each line of DecodeBody(body) to `takeLine`, in order, without holding the lines; the
+// view lasts until `takeLine` returns.
+void ForEachBodyLine(std::string_view body,
+                     const std::function<void(std::u16string_view line)>& takeLine);
+
+// DownloadInbox without the decoding: the response body, or nullopt when no response could be
+// obtained. The status pane as for DownloadInbox.
+std::optional<std::string> FetchInbox(TVerificationView& view,
+                                      const THttpTransportFactory& createTransport,
+                                      std::u16string_view address);
 
 // Fetches `address` and, when a response arrived, replaces `lines` with its body's lines and
 // returns true; returns false (lines untouched) when none could be obtained. The host's

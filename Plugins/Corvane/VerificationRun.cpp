@@ -4,8 +4,6 @@
 #include "Platform/System.h"
 #include "Plugins/Corvane/HostCalls.h"
 
-#include <algorithm>
-
 namespace {
 
 std::u16string ChangeFileExt(std::u16string_view name, std::u16string_view extension) {
@@ -20,12 +18,6 @@ std::u16string JoinLines(const TStringList& lines) {
     for (const std::u16string& line : lines)
         text += line + u"\r\n";
     return text;
-}
-
-bool IsWebPage(const TStringList& lines) {
-    return std::any_of(lines.begin(), lines.end(), [](const std::u16string& line) {
-        return line.find(u"<HTML>") != std::u16string::npos;
-    });
 }
 
 } // namespace
@@ -45,25 +37,58 @@ std::u16string RunSummary(int recordCount, const TReconcileCounters& counters) {
     return summary;
 }
 
-TReportCheck CheckReport(const TStringList& headerLines, const TStringList& records) {
-    TReportCheck check;
-    const std::u16string header = JoinLines(headerLines);
-    const std::u16string lastUpload = GetAdifField(u"APP_LoTW_LASTQSORX", 20, header);
-    if (!IsBlank(lastUpload))
-        check.LastUpload = ParseReportDateTime(lastUpload);
-    check.RecordCount = StrToInt(GetAdifField(u"APP_LoTW_NUMREC", 7, header));
-    if (check.RecordCount < 1) {
-        check.Failure = u"* Error: No ADIF records received";
-    } else if (static_cast<std::size_t>(check.RecordCount) > records.size()) {
-        check.Failure = u"* Error: Report announces " + IntToStr(check.RecordCount) +
-                        u" records but holds " +
-                        IntToStr(static_cast<std::int64_t>(records.size()));
-    } else {
-        check.Records.reserve(static_cast<std::size_t>(check.RecordCount));
-        for (std::size_t i = 0; i < static_cast<std::size_t>(check.RecordCount); ++i)
-            check.Records.push_back(ReadReportRecord(records[i]));
+TReportReader::TReportReader()
+    : FSplitter([this](std::u16string_view record) { TakeRecord(record); }) {}
+
+void TReportReader::AddLine(std::u16string_view line) {
+    ++FLineCount;
+    FWebPage = FWebPage || line.find(u"<HTML>") != std::u16string_view::npos;
+    FSplitter.Add(line);
+}
+
+void TReportReader::ReadHeader() {
+    FHeaderRead = true;
+    try {
+        const std::u16string header = JoinLines(FSplitter.HeaderLines());
+        const std::u16string lastUpload = GetAdifField(u"APP_LoTW_LASTQSORX", 20, header);
+        if (!IsBlank(lastUpload))
+            FCheck.LastUpload = ParseReportDateTime(lastUpload);
+        FCheck.RecordCount = StrToInt(GetAdifField(u"APP_LoTW_NUMREC", 7, header));
+    } catch (...) {
+        FHeaderError = std::current_exception();
     }
-    return check;
+}
+
+void TReportReader::TakeRecord(std::u16string_view record) {
+    if (!FHeaderRead)
+        ReadHeader();
+    const std::size_t index = FRecordsHeld++;
+    if (FHeaderError || FRecordError || index >= static_cast<std::size_t>(FCheck.RecordCount))
+        return;
+    try {
+        FCheck.Records.push_back(ReadReportRecord(record));
+    } catch (...) {
+        FRecordError = std::current_exception();
+    }
+}
+
+TReportCheck TReportReader::Finish() {
+    FSplitter.Finish();
+    if (!FHeaderRead)
+        ReadHeader();
+    if (FHeaderError)
+        std::rethrow_exception(FHeaderError);
+    if (FCheck.RecordCount < 1) {
+        FCheck.Failure = u"* Error: No ADIF records received";
+    } else if (static_cast<std::size_t>(FCheck.RecordCount) > FRecordsHeld) {
+        FCheck.Failure = u"* Error: Report announces " + IntToStr(FCheck.RecordCount) +
+                         u" records but holds " + IntToStr(static_cast<std::int64_t>(FRecordsHeld));
+    } else if (FRecordError) {
+        std::rethrow_exception(FRecordError);
+    }
+    if (!FCheck.Failure.empty())
+        FCheck.Records.clear();
+    return std::move(FCheck);
 }
 
 TVerificationRun::TVerificationRun(TVerificationView& view, THttpTransportFactory createTransport)
@@ -111,24 +136,26 @@ std::optional<std::u16string> TVerificationRun::Process(const std::u16string& lo
     FView.MsgProgress(0, u"* Use: " + resource, true);
     FView.ProcessMessages();
 
-    TStringList lines;
-    if (!DownloadInbox(FView, FCreateTransport, address, lines)) {
+    std::optional<std::string> body = FetchInbox(FView, FCreateTransport, address);
+    if (!body) {
         ShowHostMessage(FView.HostKernel(), u"Resource open error: " + resource, u"Error");
         return std::nullopt;
     }
-    if (IsWebPage(lines)) {
+    TReportReader reader;
+    ForEachBodyLine(*body, [&reader](std::u16string_view line) { reader.AddLine(line); });
+    body.reset();
+    if (reader.IsWebPage()) {
         FView.MsgProgress(
             0, u"* Authorization failed: " + FView.LoginText() + u"/" + FView.PasswordText(), true);
         return std::nullopt;
     }
-    TStringList headerLines;
-    TStringList records;
-    if (!SplitAdif(lines, headerLines, records)) {
+    // The split finds neither header nor record only when no line came.
+    if (reader.LineCount() == 0) {
         FView.MsgProgress(0, u"* Error: Invalid data format received", true);
         return std::nullopt;
     }
 
-    const TReportCheck report = CheckReport(headerLines, records);
+    const TReportCheck report = reader.Finish();
     TReconciliation reconciliation(FView.HostServer(), logKey, query, errorLogPath);
     if (report.Failure.empty())
         reconciliation.ClearMarks(FView, from, until);
@@ -140,7 +167,7 @@ std::optional<std::u16string> TVerificationRun::Process(const std::u16string& lo
         return std::nullopt;
     }
     FView.MsgProgress(1,
-                      u"Received " + IntToStr(static_cast<std::int64_t>(lines.size())) +
+                      u"Received " + IntToStr(static_cast<std::int64_t>(reader.LineCount())) +
                           u" lines (" + IntToStr(report.RecordCount) + u" records) from inbox",
                       true);
 

@@ -14,10 +14,12 @@
 #include "Plugins/Corvane/Reconciliation.h"
 #include "Plugins/Corvane/VerificationView.h"
 
+#include <cstddef>
+#include <deque>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The error log's path: the download folder, a backslash, the plug-in's file name with ".err"
 // in place of its extension.
@@ -30,13 +32,44 @@ std::u16string RunSummary(int recordCount, const TReconcileCounters& counters);
 struct TReportCheck {
     std::optional<TDateTime> LastUpload; // APP_LoTW_LASTQSORX, when present
     int RecordCount = 0;                 // APP_LoTW_NUMREC
-    std::vector<TReportRecord> Records;  // the announced records, converted
+    std::deque<TReportRecord> Records;   // the announced records, converted
     std::u16string Failure;              // the progress line of an orderly failure, or empty
 };
 
-// Reads the header values and converts the announced records. A record count below 1 or above
-// the records held is an orderly failure; bad values raise EConvertError.
-TReportCheck CheckReport(const TStringList& headerLines, const TStringList& records);
+// Reads a received report line by line as it is decoded: counts the lines, notices a web page,
+// splits header and records as SplitAdif does, and converts each announced record as soon as
+// it is complete, so that neither the lines nor the record strings are held. What goes wrong
+// on the way is held back until Finish, which reports it as a reader of the whole report
+// would: header values first, then the record count, then the records in order.
+class TReportReader {
+public:
+    TReportReader();
+
+    void AddLine(std::u16string_view line);
+
+    std::size_t LineCount() const { return FLineCount; }
+    // Whether a line holds "<HTML>" (exactly so: a web page in place of a report).
+    bool IsWebPage() const { return FWebPage; }
+
+    // The header values and the announced records. A record count below 1 or above the
+    // records held is an orderly failure; a bad value raises EConvertError.
+    TReportCheck Finish();
+
+private:
+    // Reads the header values once the header is complete.
+    void ReadHeader();
+    void TakeRecord(std::u16string_view record);
+
+    TAdifSplitter FSplitter;
+    std::size_t FLineCount = 0;
+    bool FWebPage = false;
+    bool FHeaderRead = false;
+    std::size_t FRecordsHeld = 0;
+    TReportCheck FCheck;
+    // The first error of the header values, and of the announced records.
+    std::exception_ptr FHeaderError;
+    std::exception_ptr FRecordError;
+};
 
 class TVerificationRun {
 public:

@@ -134,6 +134,7 @@ TEST_F(VerificationRunTest, OrderlyFailures) {
         TEvents middle; // what the run shows after the download
     };
     const std::string record = Record("K1A", "40M", "CW", "20180630", "123456");
+    const std::string badRecord = Record("K2B", "40M", "CW", "20180631", "123456");
     const TCase cases[] = {
         {"web page",
          {true, "<HTML><body>Username/password incorrect</body>\r\n"},
@@ -145,6 +146,13 @@ TEST_F(VerificationRunTest, OrderlyFailures) {
           "Msg 0 * Error: No ADIF records received"}},
         {"more announced than held",
          {true, Report(NumRec(3), {record, record})},
+         {"Msg 0 * Error: Report announces 3 records but holds 2"}},
+        // The whole report is known before a bad value counts.
+        {"web page after a bad record",
+         {true, Report(NumRec(1), {badRecord}) + "<HTML>\r\n"},
+         {"Msg 0 * Authorization failed: dl1abc/secret"}},
+        {"more announced than held, one of them bad",
+         {true, Report(NumRec(3), {badRecord, record})},
          {"Msg 0 * Error: Report announces 3 records but holds 2"}},
     };
     for (const TCase& c : cases) {
