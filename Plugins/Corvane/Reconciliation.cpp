@@ -64,11 +64,23 @@ std::u16string ClearCondition(std::u16string_view logKey, const TDateFieldValue&
 }
 
 std::u16string MatchCondition(const TReportRecord& record, std::u16string_view logKey) {
-    return u"OMCALL=" + QuotedStr(record.Call) + u" AND " + u"QSOBAND=" + QuotedStr(record.Band) +
-           u" AND " + u"QSOMODE=" + QuotedStr(record.Mode) + u" AND " + u"#" +
-           FormatSqlDateTime(record.QsoTime - MatchWindow) + u"#<=QSODATE AND " + u"QSODATE<=#" +
-           FormatSqlDateTime(record.QsoTime + MatchWindow) + u"# AND " + u"LOGNAME=" +
-           QuotedStr(logKey);
+    // Built in place: the record step makes one for every record of the report.
+    std::u16string condition;
+    condition.reserve(
+        128 + 2 * (record.Call.size() + record.Band.size() + record.Mode.size() + logKey.size()));
+    condition += u"OMCALL=";
+    AppendQuotedStr(condition, record.Call);
+    condition += u" AND QSOBAND=";
+    AppendQuotedStr(condition, record.Band);
+    condition += u" AND QSOMODE=";
+    AppendQuotedStr(condition, record.Mode);
+    condition += u" AND #";
+    condition += FormatSqlDateTime(record.QsoTime - MatchWindow);
+    condition += u"#<=QSODATE AND QSODATE<=#";
+    condition += FormatSqlDateTime(record.QsoTime + MatchWindow);
+    condition += u"# AND LOGNAME=";
+    AppendQuotedStr(condition, logKey);
+    return condition;
 }
 
 void AppendErrorLog(std::u16string_view path, std::u16string_view line) {

@@ -10,13 +10,13 @@ namespace {
 
 using namespace std::chrono;
 
-std::u16string TwoDigits(long long value) {
-    return {static_cast<char16_t>(u'0' + value / 10 % 10),
-            static_cast<char16_t>(u'0' + value % 10)};
+// The last decimal digit of `value`.
+char16_t Digit(long long value) {
+    return static_cast<char16_t>(u'0' + value % 10);
 }
 
-std::u16string FourDigits(int value) {
-    return TwoDigits(value / 100) + TwoDigits(value % 100);
+std::u16string TwoDigits(long long value) {
+    return {Digit(value / 10), Digit(value)};
 }
 
 [[noreturn]] void RaiseConvertError(std::u16string_view format, std::u16string_view text) {
@@ -70,13 +70,19 @@ std::u16string UpperCaseAscii(std::u16string_view text) {
 }
 
 std::u16string QuotedStr(std::u16string_view text) {
-    std::u16string result = u"'";
+    std::u16string result;
+    AppendQuotedStr(result, text);
+    return result;
+}
+
+void AppendQuotedStr(std::u16string& out, std::u16string_view text) {
+    out += u'\'';
     for (char16_t c : text) {
-        result += c;
+        out += c;
         if (c == u'\'')
-            result += c;
+            out += c;
     }
-    return result + u"'";
+    out += u'\'';
 }
 
 std::u16string AppendListItem(std::u16string_view list, std::u16string_view item) {
@@ -132,16 +138,29 @@ TDateTime EncodeDateTime(const year_month_day& date, std::int32_t hour, std::int
 }
 
 std::u16string FormatIsoDate(const year_month_day& date) {
-    return FourDigits(static_cast<int>(date.year())) + u"-" +
-           TwoDigits(static_cast<unsigned>(date.month())) + u"-" +
-           TwoDigits(static_cast<unsigned>(date.day()));
+    const int year = static_cast<int>(date.year());
+    const unsigned month = static_cast<unsigned>(date.month());
+    const unsigned day = static_cast<unsigned>(date.day());
+    return {Digit(year / 1000),
+            Digit(year / 100),
+            Digit(year / 10),
+            Digit(year),
+            u'-',
+            Digit(month / 10),
+            Digit(month),
+            u'-',
+            Digit(day / 10),
+            Digit(day)};
 }
 
 std::u16string FormatSqlDateTime(TDateTime time) {
     const auto day = floor<days>(time);
     const hh_mm_ss clock{time - day};
-    return FormatIsoDate(year_month_day{day}) + u" " + TwoDigits(clock.hours().count()) + u":" +
-           TwoDigits(clock.minutes().count());
+    const long long hour = clock.hours().count();
+    const long long minute = clock.minutes().count();
+    std::u16string text = FormatIsoDate(year_month_day{day});
+    text += {u' ', Digit(hour / 10), Digit(hour), u':', Digit(minute / 10), Digit(minute)};
+    return text;
 }
 
 std::u16string FormatUserDateTime(TDateTime time) {

@@ -21,6 +21,8 @@ std::u16string UpperCaseAscii(std::u16string_view text);
 
 // A SQL text literal: `text` between single quotes, each inner quote doubled.
 std::u16string QuotedStr(std::u16string_view text);
+// Appends QuotedStr(text) to `out`.
+void AppendQuotedStr(std::u16string& out, std::u16string_view text);
 
 // `list` and `item` joined by a comma; just `item` when the list is empty.
 std::u16string AppendListItem(std::u16string_view list, std::u16string_view item);
