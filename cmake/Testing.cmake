@@ -7,7 +7,10 @@ function(corvane_add_gtest name)
     corvane_strict(${name})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+    # Parameterised cases are named by their index or their name generator, never by a dump
+    # of the parameter's bytes.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
+        NO_PRETTY_VALUES
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
 endfunction()
