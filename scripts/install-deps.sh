@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need, when any is missing.
+# The dialog is drawn with DejaVu Sans Condensed when the system has no Tahoma.
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libsqlite3-dev libcurl4-openssl-dev libssl-dev openssl libcpp-httplib-dev
     xvfb xauth curl time
+    fontconfig fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()
@@ -18,5 +20,5 @@ if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
