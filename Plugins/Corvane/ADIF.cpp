@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -126,6 +127,28 @@ std::size_t SpecifierCloseLength(std::u16string_view afterDigits) {
     return typed ? 3 : 1;
 }
 
+// The value of the field whose tag "<" + name + ":" begins at `at` (npos: none), as
+// GetAdifField gives it.
+std::u16string FieldValueAt(std::u16string_view text, std::size_t at, std::u16string_view name,
+                            int maxWidth) {
+    if (at == std::u16string_view::npos)
+        return {};
+
+    const std::u16string_view remainder =
+        text.substr(at + name.size() + 2).substr(0, MaxRemainderLength);
+    const std::size_t digitCount = static_cast<std::size_t>(
+        std::find_if_not(remainder.begin(), remainder.end(), IsDigit) - remainder.begin());
+    const auto declaredLength =
+        static_cast<std::size_t>(DeclaredLength(remainder.substr(0, digitCount)));
+    const std::size_t valueStart =
+        std::min(remainder.size(), digitCount + SpecifierCloseLength(remainder.substr(digitCount)));
+
+    if (maxWidth <= 0)
+        return {};
+    const std::size_t width = std::min(declaredLength, static_cast<std::size_t>(maxWidth));
+    return std::u16string(remainder.substr(valueStart, width));
+}
+
 } // namespace
 
 bool SplitAdif(const TStringList& lines, TStringList& headerLines, TStringList& records) {
@@ -170,21 +193,38 @@ void TAdifSplitter::EndRecord() {
 }
 
 std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u16string_view text) {
-    const std::size_t at = FindTag(text, fieldName, u':');
-    if (at == std::u16string_view::npos)
-        return {};
+    return FieldValueAt(text, FindTag(text, fieldName, u':'), fieldName, maxWidth);
+}
 
-    const std::u16string_view remainder =
-        text.substr(at + fieldName.size() + 2).substr(0, MaxRemainderLength);
-    const std::size_t digitCount = static_cast<std::size_t>(
-        std::find_if_not(remainder.begin(), remainder.end(), IsDigit) - remainder.begin());
-    const auto declaredLength =
-        static_cast<std::size_t>(DeclaredLength(remainder.substr(0, digitCount)));
-    const std::size_t valueStart =
-        std::min(remainder.size(), digitCount + SpecifierCloseLength(remainder.substr(digitCount)));
-
-    if (maxWidth <= 0)
-        return {};
-    const std::size_t width = std::min(declaredLength, static_cast<std::size_t>(maxWidth));
-    return std::u16string(remainder.substr(valueStart, width));
+void GetAdifFields(std::span<const TAdifFieldRequest> fields, std::u16string_view text) {
+    std::vector<std::size_t> found(fields.size(), std::u16string_view::npos);
+    std::size_t missing = fields.size();
+    // Looks at an opening "<" at `at`; the first "<NAME:" of each field is the one it takes.
+    auto lookAt = [&](std::size_t at) {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const std::u16string_view name = fields[i].Name;
+            if (found[i] == std::u16string_view::npos && at + name.size() + 2 <= text.size() &&
+                IsTagAt(text, at, name, u':')) {
+                found[i] = at;
+                --missing;
+            }
+        }
+    };
+    const TLanes openings = EveryLane(u'<');
+    std::size_t at = 0;
+    for (; missing > 0 && at + LaneCount <= text.size(); at += LaneCount) {
+        const TLaneMask candidates = LoadLanes(text, at) == openings;
+        if (!AnyLaneSet(candidates))
+            continue;
+        for (std::size_t start = at; start < at + LaneCount; ++start) {
+            if (text[start] == u'<')
+                lookAt(start);
+        }
+    }
+    for (; missing > 0 && at < text.size(); ++at) {
+        if (text[at] == u'<')
+            lookAt(at);
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        *fields[i].Value = FieldValueAt(text, found[i], fields[i].Name, fields[i].MaxWidth);
 }

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,3 +62,15 @@ private:
 // Raises EConvertError, quoting the digits, when the declared length does not fit a signed
 // 32-bit integer.
 std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u16string_view text);
+
+// One field to read with GetAdifFields: its name, its width, and where its value goes.
+struct TAdifFieldRequest {
+    std::u16string_view Name;
+    int MaxWidth;
+    std::u16string* Value;
+};
+
+// Reads several fields of one text in a single pass over it: each value is what GetAdifField
+// gives for the field's name and width. Values are set in the order of `fields`; a declared
+// length that does not fit raises as GetAdifField does, for the first such field.
+void GetAdifFields(std::span<const TAdifFieldRequest> fields, std::u16string_view text);

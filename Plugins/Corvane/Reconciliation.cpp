@@ -38,15 +38,19 @@ constexpr seconds MatchWindow{60};
 
 TReportRecord ReadReportRecord(std::u16string_view record) {
     TReportRecord result;
-    result.Call = GetAdifField(u"CALL", 15, record);
-    result.Band = GetAdifField(u"BAND", 10, record);
-    result.Mode = GetAdifField(u"MODE", 12, record);
-    const std::u16string qsoDate = GetAdifField(u"QSO_DATE", 8, record);
-    const std::u16string timeOn = GetAdifField(u"TIME_ON", 6, record);
-    const std::u16string confirmationDate = GetAdifField(u"QSLRDATE", 8, record);
-    result.Iota = GetAdifField(u"IOTA", 6, record);
-    result.GridSquare = GetAdifField(u"GRIDSQUARE", 8, record);
-    result.Confirmed = UpperCaseAscii(GetAdifField(u"QSL_RCVD", 1, record)) == u"Y";
+    std::u16string qsoDate;
+    std::u16string timeOn;
+    std::u16string confirmationDate;
+    std::u16string confirmed;
+    const TAdifFieldRequest fields[] = {
+        {u"CALL", 15, &result.Call},  {u"BAND", 10, &result.Band},
+        {u"MODE", 12, &result.Mode},  {u"QSO_DATE", 8, &qsoDate},
+        {u"TIME_ON", 6, &timeOn},     {u"QSLRDATE", 8, &confirmationDate},
+        {u"IOTA", 6, &result.Iota},   {u"GRIDSQUARE", 8, &result.GridSquare},
+        {u"QSL_RCVD", 1, &confirmed},
+    };
+    GetAdifFields(fields, record);
+    result.Confirmed = UpperCaseAscii(confirmed) == u"Y";
     result.QsoTime = ReadQsoTime(qsoDate, timeOn);
     if (result.Confirmed && !result.Skipped())
         result.ConfirmationDate = ReadCompactDate(confirmationDate);

@@ -3,10 +3,12 @@
 #include "PluginAPI/Plugins/Exceptions.h"
 #include "tests/adif/AdifReference.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -54,6 +56,7 @@ constexpr std::array<std::u16string_view, 8> FieldNames = {
     u"CALL", u"call", u"BAND", u"QSO_DATE", u"APP_LoTW_NUMREC", u"QSL_RCVD", u"EOR", u""};
 
 std::string CompareFields(std::u16string_view text, int width) {
+    std::vector<TFieldOutcome> expectations;
     for (const std::u16string_view name : FieldNames) {
         const TFieldOutcome actual =
             Outcome([&] { return GetAdifField(name, width, text); }, false);
@@ -63,6 +66,30 @@ std::string CompareFields(std::u16string_view text, int width) {
             return "field " + Printable(name) + " width " + std::to_string(width) + " of \"" +
                    Printable(text) + "\": reader " + Describe(actual) + ", model " +
                    Describe(expected);
+        expectations.push_back(expected);
+    }
+
+    // All fields in one pass: the same values, or the conversion error of the first that has one.
+    std::array<std::u16string, FieldNames.size()> values;
+    std::vector<TAdifFieldRequest> requests;
+    for (std::size_t i = 0; i < FieldNames.size(); ++i)
+        requests.push_back({FieldNames[i], width, &values[i]});
+    bool raised = false;
+    try {
+        GetAdifFields(requests, text);
+    } catch (const EConvertError&) {
+        raised = true;
+    }
+    const bool anyRaises = std::any_of(expectations.begin(), expectations.end(),
+                                       [](const TFieldOutcome& e) { return e.Raised; });
+    if (raised != anyRaises)
+        return "fields together of \"" + Printable(text) + "\": reader " +
+               (raised ? "raised" : "did not raise");
+    for (std::size_t i = 0; !raised && i < FieldNames.size(); ++i) {
+        if (values[i] != expectations[i].Value)
+            return "field " + Printable(FieldNames[i]) + " together, width " +
+                   std::to_string(width) + " of \"" + Printable(text) + "\": reader \"" +
+                   Printable(values[i]) + "\", model " + Describe(expectations[i]);
     }
     return {};
 }
