@@ -77,14 +77,17 @@ void ForEachBodyLine(std::string_view body,
     std::size_t start = 0;
     while (start < body.size()) {
         std::size_t end = start;
-        bool ascii = true;
+        unsigned char highBits = 0;
         for (; end < body.size() && body[end] != '\r' && body[end] != '\n'; ++end)
-            ascii = ascii && static_cast<unsigned char>(body[end]) < 0x80;
+            highBits |= static_cast<unsigned char>(body[end]);
         const std::string_view bytes = body.substr(start, end - start);
-        if (ascii)
-            decoded.assign(bytes.begin(), bytes.end());
-        else
+        if (highBits < 0x80) {
+            decoded.resize(bytes.size());
+            for (std::size_t i = 0; i < bytes.size(); ++i)
+                decoded[i] = static_cast<char16_t>(bytes[i]);
+        } else {
             decoded = utf8 ? Platform::Utf8ToUtf16(bytes) : Platform::FromAnsiCodePage(bytes);
+        }
         takeLine(decoded);
         start = end + (body.substr(end, 2) == "\r\n" ? 2 : 1);
     }

@@ -79,9 +79,9 @@ std::u16string MatchCondition(const TReportRecord& record, std::u16string_view l
     condition += u" AND QSOMODE=";
     AppendQuotedStr(condition, record.Mode);
     condition += u" AND #";
-    condition += FormatSqlDateTime(record.QsoTime - MatchWindow);
+    AppendSqlDateTime(condition, record.QsoTime - MatchWindow);
     condition += u"#<=QSODATE AND QSODATE<=#";
-    condition += FormatSqlDateTime(record.QsoTime + MatchWindow);
+    AppendSqlDateTime(condition, record.QsoTime + MatchWindow);
     condition += u"# AND LOGNAME=";
     AppendQuotedStr(condition, logKey);
     return condition;
@@ -122,7 +122,7 @@ void TReconciliation::ReconcileRecord(const TReportRecord& record) {
     const std::u16string setList = SetList(record, condition);
     if (setList.empty())
         return;
-    const std::u16string statement = u"UPDATE LOGS SET " + setList + u" WHERE " + condition;
+    const std::u16string statement = Concat({u"UPDATE LOGS SET ", setList, u" WHERE ", condition});
     if (ExecuteSQL(FServer, statement)) {
         ++FCounters.Updated;
     } else {
@@ -134,21 +134,26 @@ void TReconciliation::ReconcileRecord(const TReportRecord& record) {
 std::u16string TReconciliation::SetList(const TReportRecord& record,
                                         std::u16string_view condition) {
     std::u16string items;
-    if (!IsBlank(record.Iota))
-        items = AppendListItem(items, u"IOTA=" + QuotedStr(record.Iota));
-    if (!IsBlank(record.GridSquare))
-        items = AppendListItem(items, u"GRIDSQUARE=" + QuotedStr(record.GridSquare));
-    if (record.Confirmed) {
-        items = AppendListItem(items,
-                               u"LOTWRCVDDATE=#" + FormatIsoDate(record.ConfirmationDate) + u"#");
-        items = AppendListItem(items, u"LOTWRCVD=TRUE");
+    if (!IsBlank(record.Iota)) {
+        AppendListItem(items, u"IOTA=");
+        AppendQuotedStr(items, record.Iota);
     }
-    OpenQuery(FServer, FQuery, u"SELECT LOTWSENT FROM LOGS WHERE " + std::u16string(condition));
+    if (!IsBlank(record.GridSquare)) {
+        AppendListItem(items, u"GRIDSQUARE=");
+        AppendQuotedStr(items, record.GridSquare);
+    }
+    if (record.Confirmed) {
+        AppendListItem(items, u"LOTWRCVDDATE=#");
+        AppendIsoDate(items, record.ConfirmationDate);
+        items += u'#';
+        AppendListItem(items, u"LOTWRCVD=TRUE");
+    }
+    OpenQuery(FServer, FQuery, Concat({u"SELECT LOTWSENT FROM LOGS WHERE ", condition}));
     const std::optional<bool> marked = GetBooleanField(FServer, FQuery, u"LOTWSENT");
     if (marked.value_or(false))
         ++FCounters.Ignored;
     else
-        items = AppendListItem(items, u"LOTWSENT=TRUE");
+        AppendListItem(items, u"LOTWSENT=TRUE");
     CloseQuery(FServer, FQuery);
     return items;
 }

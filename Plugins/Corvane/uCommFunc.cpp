@@ -3,6 +3,7 @@
 #include "Platform/Locale.h"
 #include "PluginAPI/Plugins/Exceptions.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -58,7 +59,7 @@ std::u16string Trim(std::u16string_view text) {
 }
 
 bool IsBlank(std::u16string_view text) {
-    return Trim(text).empty();
+    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c <= u' '; });
 }
 
 std::u16string UpperCaseAscii(std::u16string_view text) {
@@ -77,18 +78,28 @@ std::u16string QuotedStr(std::u16string_view text) {
 
 void AppendQuotedStr(std::u16string& out, std::u16string_view text) {
     out += u'\'';
-    for (char16_t c : text) {
-        out += c;
-        if (c == u'\'')
-            out += c;
+    for (std::size_t quote; (quote = text.find(u'\'')) != std::u16string_view::npos;) {
+        out.append(text.substr(0, quote + 1)).append(1, u'\'');
+        text.remove_prefix(quote + 1);
     }
-    out += u'\'';
+    out.append(text).append(1, u'\'');
 }
 
-std::u16string AppendListItem(std::u16string_view list, std::u16string_view item) {
-    if (list.empty())
-        return std::u16string(item);
-    return std::u16string(list) + u"," + std::u16string(item);
+std::u16string Concat(std::initializer_list<std::u16string_view> parts) {
+    std::size_t length = 0;
+    for (const std::u16string_view part : parts)
+        length += part.size();
+    std::u16string text;
+    text.reserve(length);
+    for (const std::u16string_view part : parts)
+        text += part;
+    return text;
+}
+
+void AppendListItem(std::u16string& list, std::u16string_view item) {
+    if (!list.empty())
+        list += u',';
+    list += item;
 }
 
 std::u16string IntToStr(std::int64_t value) {
@@ -137,11 +148,11 @@ TDateTime EncodeDateTime(const year_month_day& date, std::int32_t hour, std::int
     return sys_days{date} + hours{hour} + minutes{minute} + seconds{second};
 }
 
-std::u16string FormatIsoDate(const year_month_day& date) {
+void AppendIsoDate(std::u16string& out, const year_month_day& date) {
     const int year = static_cast<int>(date.year());
     const unsigned month = static_cast<unsigned>(date.month());
     const unsigned day = static_cast<unsigned>(date.day());
-    return {Digit(year / 1000),
+    out += {Digit(year / 1000),
             Digit(year / 100),
             Digit(year / 10),
             Digit(year),
@@ -153,13 +164,24 @@ std::u16string FormatIsoDate(const year_month_day& date) {
             Digit(day)};
 }
 
-std::u16string FormatSqlDateTime(TDateTime time) {
+std::u16string FormatIsoDate(const year_month_day& date) {
+    std::u16string text;
+    AppendIsoDate(text, date);
+    return text;
+}
+
+void AppendSqlDateTime(std::u16string& out, TDateTime time) {
     const auto day = floor<days>(time);
     const hh_mm_ss clock{time - day};
     const long long hour = clock.hours().count();
     const long long minute = clock.minutes().count();
-    std::u16string text = FormatIsoDate(year_month_day{day});
-    text += {u' ', Digit(hour / 10), Digit(hour), u':', Digit(minute / 10), Digit(minute)};
+    AppendIsoDate(out, year_month_day{day});
+    out += {u' ', Digit(hour / 10), Digit(hour), u':', Digit(minute / 10), Digit(minute)};
+}
+
+std::u16string FormatSqlDateTime(TDateTime time) {
+    std::u16string text;
+    AppendSqlDateTime(text, time);
     return text;
 }
 

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,11 @@ std::u16string QuotedStr(std::u16string_view text);
 // Appends QuotedStr(text) to `out`.
 void AppendQuotedStr(std::u16string& out, std::u16string_view text);
 
-// `list` and `item` joined by a comma; just `item` when the list is empty.
-std::u16string AppendListItem(std::u16string_view list, std::u16string_view item);
+// The parts one after another, in a single allocation.
+std::u16string Concat(std::initializer_list<std::u16string_view> parts);
+
+// Adds `item` to the comma-separated `list` (a comma first unless the list is empty).
+void AppendListItem(std::u16string& list, std::u16string_view item);
 
 // Decimal text of a number.
 std::u16string IntToStr(std::int64_t value);
@@ -40,12 +44,14 @@ std::chrono::year_month_day EncodeDate(std::int32_t year, std::int32_t month, st
 TDateTime EncodeDateTime(const std::chrono::year_month_day& date, std::int32_t hour,
                          std::int32_t minute, std::int32_t second);
 
-// "yyyy-mm-dd".
+// "yyyy-mm-dd"; the Append form adds it to `out`.
 std::u16string FormatIsoDate(const std::chrono::year_month_day& date);
+void AppendIsoDate(std::u16string& out, const std::chrono::year_month_day& date);
 
 // "yyyy-mm-dd hh:mm" with a colon: the host's SQL dialect writes date-times this way whatever
 // the user's locale.
 std::u16string FormatSqlDateTime(TDateTime time);
+void AppendSqlDateTime(std::u16string& out, TDateTime time);
 
 // The user's short date, a blank and "hh:mm" with the user's time separator.
 std::u16string FormatUserDateTime(TDateTime time);

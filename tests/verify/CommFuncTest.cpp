@@ -47,3 +47,20 @@ TEST(EncodeDate, RejectsDatesThatDoNotExist) {
     EXPECT_THROW(EncodeDate(0, 1, 1), EConvertError);
     EXPECT_THROW(EncodeDateTime(2018y / 1 / 1, 12, 60, 0), EConvertError);
 }
+
+TEST(SqlText, QuotesDoubleInnerQuotesAndListsJoinWithCommas) {
+    const std::pair<std::u16string, std::string> quoted[] = {
+        {u"", "''"}, {u"DL1ABC", "'DL1ABC'"}, {u"O'Brien", "'O''Brien'"}, {u"''x'", "'''''x'''"}};
+    for (const auto& [text, expected] : quoted)
+        EXPECT_EQ(U8(QuotedStr(text)), expected) << U8(text);
+
+    std::u16string list;
+    for (const char16_t* item : {u"IOTA='EU-005'", u"", u"LOTWSENT=TRUE"})
+        AppendListItem(list, item);
+    EXPECT_EQ(U8(list), "IOTA='EU-005',,LOTWSENT=TRUE");
+
+    EXPECT_TRUE(IsBlank(u" \t\r\n"));
+    EXPECT_TRUE(IsBlank(u""));
+    EXPECT_FALSE(IsBlank(u"  x  "));
+    EXPECT_EQ(U8(FormatSqlDateTime(sys_days{2018y / 7 / 4} + 9h + 5min + 59s)), "2018-07-04 09:05");
+}
