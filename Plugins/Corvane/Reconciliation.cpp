@@ -8,6 +8,7 @@
 namespace {
 
 using namespace std::chrono;
+using namespace std::string_view_literals;
 
 // The date written in characters 1-4 (year), 5-6 (month) and 7-8 (day) of `text`.
 year_month_day ReadCompactDate(std::u16string_view text) {
@@ -72,17 +73,17 @@ std::u16string MatchCondition(const TReportRecord& record, std::u16string_view l
     std::u16string condition;
     condition.reserve(
         128 + 2 * (record.Call.size() + record.Band.size() + record.Mode.size() + logKey.size()));
-    condition += u"OMCALL=";
+    condition += u"OMCALL="sv;
     AppendQuotedStr(condition, record.Call);
-    condition += u" AND QSOBAND=";
+    condition += u" AND QSOBAND="sv;
     AppendQuotedStr(condition, record.Band);
-    condition += u" AND QSOMODE=";
+    condition += u" AND QSOMODE="sv;
     AppendQuotedStr(condition, record.Mode);
-    condition += u" AND #";
+    condition += u" AND #"sv;
     AppendSqlDateTime(condition, record.QsoTime - MatchWindow);
-    condition += u"#<=QSODATE AND QSODATE<=#";
+    condition += u"#<=QSODATE AND QSODATE<=#"sv;
     AppendSqlDateTime(condition, record.QsoTime + MatchWindow);
-    condition += u"# AND LOGNAME=";
+    condition += u"# AND LOGNAME="sv;
     AppendQuotedStr(condition, logKey);
     return condition;
 }
@@ -113,7 +114,7 @@ void TReconciliation::ReconcileRecord(const TReportRecord& record) {
     if (record.Skipped())
         return;
     const std::u16string condition = MatchCondition(record, FLogKey);
-    if (!RecordExists(FServer, u"LOGS", condition)) {
+    if (!RecordExists(FServer, u"LOGS"sv, condition)) {
         ++FCounters.Errors;
         AppendErrorLog(FErrorLogPath, record.Call + u"\t- " + FormatUserDateTime(record.QsoTime) +
                                           u" " + record.Band + u" " + record.Mode);
@@ -122,7 +123,8 @@ void TReconciliation::ReconcileRecord(const TReportRecord& record) {
     const std::u16string setList = SetList(record, condition);
     if (setList.empty())
         return;
-    const std::u16string statement = Concat({u"UPDATE LOGS SET ", setList, u" WHERE ", condition});
+    const std::u16string statement =
+        Concat({u"UPDATE LOGS SET "sv, setList, u" WHERE "sv, condition});
     if (ExecuteSQL(FServer, statement)) {
         ++FCounters.Updated;
     } else {
@@ -135,25 +137,25 @@ std::u16string TReconciliation::SetList(const TReportRecord& record,
                                         std::u16string_view condition) {
     std::u16string items;
     if (!IsBlank(record.Iota)) {
-        AppendListItem(items, u"IOTA=");
+        AppendListItem(items, u"IOTA="sv);
         AppendQuotedStr(items, record.Iota);
     }
     if (!IsBlank(record.GridSquare)) {
-        AppendListItem(items, u"GRIDSQUARE=");
+        AppendListItem(items, u"GRIDSQUARE="sv);
         AppendQuotedStr(items, record.GridSquare);
     }
     if (record.Confirmed) {
-        AppendListItem(items, u"LOTWRCVDDATE=#");
+        AppendListItem(items, u"LOTWRCVDDATE=#"sv);
         AppendIsoDate(items, record.ConfirmationDate);
         items += u'#';
-        AppendListItem(items, u"LOTWRCVD=TRUE");
+        AppendListItem(items, u"LOTWRCVD=TRUE"sv);
     }
-    OpenQuery(FServer, FQuery, Concat({u"SELECT LOTWSENT FROM LOGS WHERE ", condition}));
-    const std::optional<bool> marked = GetBooleanField(FServer, FQuery, u"LOTWSENT");
+    OpenQuery(FServer, FQuery, Concat({u"SELECT LOTWSENT FROM LOGS WHERE "sv, condition}));
+    const std::optional<bool> marked = GetBooleanField(FServer, FQuery, u"LOTWSENT"sv);
     if (marked.value_or(false))
         ++FCounters.Ignored;
     else
-        AppendListItem(items, u"LOTWSENT=TRUE");
+        AppendListItem(items, u"LOTWSENT=TRUE"sv);
     CloseQuery(FServer, FQuery);
     return items;
 }
