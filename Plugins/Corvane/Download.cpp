@@ -15,6 +15,10 @@ constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view Utf16LEMark = "\xFF\xFE";
 constexpr std::string_view Utf16BEMark = "\xFE\xFF";
 
+bool IsUtf16(std::string_view body) {
+    return body.starts_with(Utf16LEMark) || body.starts_with(Utf16BEMark);
+}
+
 void ClearStatus(TVerificationView& view) {
     view.SetStatusText(u"");
     view.ProcessMessages();
@@ -62,7 +66,7 @@ TStringList DecodeBody(std::string_view body) {
 void ForEachBodyLine(std::string_view body,
                      const std::function<void(std::u16string_view line)>& takeLine) {
     // A UTF-16 body is decoded whole; its line breaks are known only after decoding.
-    if (body.starts_with(Utf16LEMark) || body.starts_with(Utf16BEMark)) {
+    if (IsUtf16(body)) {
         for (const std::u16string& line : Platform::SplitLines(Platform::DecodeText(body)))
             takeLine(line);
         return;
@@ -91,6 +95,19 @@ void ForEachBodyLine(std::string_view body,
         takeLine(decoded);
         start = end + (body.substr(end, 2) == "\r\n" ? 2 : 1);
     }
+}
+
+bool BodyTextHolds(std::string_view body, std::string_view text) {
+    // In UTF-8 and in the ANSI code pages an ASCII character is the same single byte wherever
+    // it stands: the bytes hold the text exactly when a decoded line does.
+    if (!IsUtf16(body))
+        return body.find(text) != std::string_view::npos;
+    const std::u16string wide(text.begin(), text.end());
+    bool found = false;
+    ForEachBodyLine(body, [&](std::u16string_view line) {
+        found = found || line.find(wide) != std::u16string_view::npos;
+    });
+    return found;
 }
 
 std::optional<std::string> FetchInbox(TVerificationView& view,

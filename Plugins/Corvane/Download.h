@@ -41,6 +41,10 @@ TStringList DecodeBody(std::string_view body);
 void ForEachBodyLine(std::string_view body,
                      const std::function<void(std::u16string_view line)>& takeLine);
 
+// Whether a line of DecodeBody(body) holds `text` (ASCII without line breaks), exactly as
+// written. Decodes only a UTF-16 body.
+bool BodyTextHolds(std::string_view body, std::string_view text);
+
 // DownloadInbox without the decoding: the response body, or nullopt when no response could be
 // obtained. The status pane as for DownloadInbox.
 std::optional<std::string> FetchInbox(TVerificationView& view,

@@ -42,7 +42,6 @@ TReportReader::TReportReader()
 
 void TReportReader::AddLine(std::u16string_view line) {
     ++FLineCount;
-    FWebPage = FWebPage || line.find(u"<HTML>") != std::u16string_view::npos;
     FSplitter.Add(line);
 }
 
@@ -141,14 +140,15 @@ std::optional<std::u16string> TVerificationRun::Process(const std::u16string& lo
         ShowHostMessage(FView.HostKernel(), u"Resource open error: " + resource, u"Error");
         return std::nullopt;
     }
-    TReportReader reader;
-    ForEachBodyLine(*body, [&reader](std::u16string_view line) { reader.AddLine(line); });
-    body.reset();
-    if (reader.IsWebPage()) {
+    // The service answers a refused login with a web page.
+    if (BodyTextHolds(*body, "<HTML>")) {
         FView.MsgProgress(
             0, u"* Authorization failed: " + FView.LoginText() + u"/" + FView.PasswordText(), true);
         return std::nullopt;
     }
+    TReportReader reader;
+    ForEachBodyLine(*body, [&reader](std::u16string_view line) { reader.AddLine(line); });
+    body.reset();
     // The split finds neither header nor record only when no line came.
     if (reader.LineCount() == 0) {
         FView.MsgProgress(0, u"* Error: Invalid data format received", true);

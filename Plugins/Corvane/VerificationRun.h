@@ -36,8 +36,8 @@ struct TReportCheck {
     std::u16string Failure;              // the progress line of an orderly failure, or empty
 };
 
-// Reads a received report line by line as it is decoded: counts the lines, notices a web page,
-// splits header and records as SplitAdif does, and converts each announced record as soon as
+// Reads a received report line by line as it is decoded: counts the lines, splits header and
+// records as SplitAdif does, and converts each announced record as soon as
 // it is complete, so that neither the lines nor the record strings are held. What goes wrong
 // on the way is held back until Finish, which reports it as a reader of the whole report
 // would: header values first, then the record count, then the records in order.
@@ -48,8 +48,6 @@ public:
     void AddLine(std::u16string_view line);
 
     std::size_t LineCount() const { return FLineCount; }
-    // Whether a line holds "<HTML>" (exactly so: a web page in place of a report).
-    bool IsWebPage() const { return FWebPage; }
 
     // The header values and the announced records. A record count below 1 or above the
     // records held is an orderly failure; a bad value raises EConvertError.
@@ -62,7 +60,6 @@ private:
 
     TAdifSplitter FSplitter;
     std::size_t FLineCount = 0;
-    bool FWebPage = false;
     bool FHeaderRead = false;
     std::size_t FRecordsHeld = 0;
     TReportCheck FCheck;

@@ -78,6 +78,19 @@ TEST(DecodeBody, SplitsLinesAndHonoursByteOrderMarks) {
     }
 }
 
+TEST(BodyTextHolds, FindsTheTextInAnyEncodingButNotAcrossLines) {
+    const std::pair<std::string, bool> cases[] = {
+        {"<p>x</p>\r\n<HTML><body>", true},
+        {"<html><body>", false},
+        {"<HT\r\nML>", false},
+        {"\xEF\xBB\xBF\xC3\xA4<HTML>", true},
+        {std::string("\xFF\xFE<\0H\0T\0M\0L\0>\0", 14), true},
+        {std::string("\xFE\xFF\0<\0H\0T\0M\0L\0\n\0>", 16), false},
+    };
+    for (const auto& [body, holds] : cases)
+        EXPECT_EQ(BodyTextHolds(body, "<HTML>"), holds) << body;
+}
+
 class DownloadInboxTest : public testing::Test {
 protected:
     TEvents FEvents;
