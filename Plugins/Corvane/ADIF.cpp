@@ -129,14 +129,15 @@ std::size_t SpecifierCloseLength(std::u16string_view afterDigits) {
 }
 
 // GetAdifFields keeps its fields as the bits of one word.
-constexpr std::size_t MaxFieldsAtOnce = 64;
+using TFieldBits = std::uint32_t;
+constexpr std::size_t MaxFieldsAtOnce = 32;
 
-// Names grouped by their first character: one group per ASCII letter, in either case, and
-// one for every other character.
-constexpr std::size_t NameGroupCount = 27;
+// Names grouped by the low five bits of their first character, which are the same for both
+// cases of an ASCII letter. Other characters share the groups; they are told apart by the
+// full comparison.
+constexpr std::size_t NameGroupCount = 32;
 constexpr std::size_t NameGroup(char16_t first) {
-    return IsAsciiLetter(first) ? static_cast<std::size_t>(AsciiUpper(first) - u'A')
-                                : NameGroupCount - 1;
+    return first % NameGroupCount;
 }
 
 // The value of the field whose tag "<" + name + ":" begins at `at` (npos: none), as
@@ -210,27 +211,27 @@ std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u1
 
 void GetAdifFields(std::span<const TAdifFieldRequest> fields, std::u16string_view text) {
     if (fields.size() > MaxFieldsAtOnce)
-        throw std::invalid_argument("GetAdifFields reads at most 64 fields at once");
+        throw std::invalid_argument("GetAdifFields reads at most 32 fields at once");
     // The fields still missing, as bits, grouped by the first character of their name: a "<"
     // is compared only with the names that can follow it.
-    std::array<std::uint64_t, NameGroupCount> pending{};
+    std::array<TFieldBits, NameGroupCount> pending{};
     for (std::size_t i = 0; i < fields.size(); ++i)
-        pending[NameGroup(fields[i].Name.empty() ? u':' : fields[i].Name[0])] |= 1ULL << i;
+        pending[NameGroup(fields[i].Name.empty() ? u':' : fields[i].Name[0])] |= TFieldBits{1} << i;
     std::array<std::size_t, MaxFieldsAtOnce> found;
-    found.fill(std::u16string_view::npos);
+    std::fill_n(found.begin(), fields.size(), std::u16string_view::npos);
     std::size_t missing = fields.size();
 
     // Looks at an opening "<" at `at`; the first "<NAME:" of each field is the one it takes.
     auto lookAt = [&](std::size_t at) {
         if (at + 1 >= text.size())
             return;
-        std::uint64_t& group = pending[NameGroup(text[at + 1])];
-        for (std::uint64_t candidates = group; candidates != 0; candidates &= candidates - 1) {
+        TFieldBits& group = pending[NameGroup(text[at + 1])];
+        for (TFieldBits candidates = group; candidates != 0; candidates &= candidates - 1) {
             const auto i = static_cast<std::size_t>(std::countr_zero(candidates));
             const std::u16string_view name = fields[i].Name;
             if (at + name.size() + 2 <= text.size() && IsTagAt(text, at, name, u':')) {
                 found[i] = at;
-                group &= ~(1ULL << i);
+                group &= ~(TFieldBits{1} << i);
                 --missing;
             }
         }

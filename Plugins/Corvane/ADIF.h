@@ -72,6 +72,6 @@ struct TAdifFieldRequest {
 
 // Reads several fields of one text in a single pass over it: each value is what GetAdifField
 // gives for the field's name and width. Values are set in the order of `fields`; a declared
-// length that does not fit raises as GetAdifField does, for the first such field. At most 64
+// length that does not fit raises as GetAdifField does, for the first such field. At most 32
 // fields at once (std::invalid_argument beyond).
 void GetAdifFields(std::span<const TAdifFieldRequest> fields, std::u16string_view text);
