@@ -142,8 +142,8 @@ constexpr std::size_t NameGroup(char16_t first) {
 
 // The value of the field whose tag "<" + name + ":" begins at `at` (npos: none), as
 // GetAdifField gives it.
-std::u16string FieldValueAt(std::u16string_view text, std::size_t at, std::u16string_view name,
-                            int maxWidth) {
+std::u16string_view FieldValueAt(std::u16string_view text, std::size_t at, std::u16string_view name,
+                                 int maxWidth) {
     if (at == std::u16string_view::npos)
         return {};
 
@@ -159,7 +159,7 @@ std::u16string FieldValueAt(std::u16string_view text, std::size_t at, std::u16st
     if (maxWidth <= 0)
         return {};
     const std::size_t width = std::min(declaredLength, static_cast<std::size_t>(maxWidth));
-    return std::u16string(remainder.substr(valueStart, width));
+    return remainder.substr(valueStart, width);
 }
 
 } // namespace
@@ -206,7 +206,7 @@ void TAdifSplitter::EndRecord() {
 }
 
 std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u16string_view text) {
-    return FieldValueAt(text, FindTag(text, fieldName, u':'), fieldName, maxWidth);
+    return std::u16string(FieldValueAt(text, FindTag(text, fieldName, u':'), fieldName, maxWidth));
 }
 
 void GetAdifFields(std::span<const TAdifFieldRequest> fields, std::u16string_view text) {

@@ -67,11 +67,12 @@ std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u1
 struct TAdifFieldRequest {
     std::u16string_view Name;
     int MaxWidth;
-    std::u16string* Value;
+    std::u16string_view* Value;
 };
 
 // Reads several fields of one text in a single pass over it: each value is what GetAdifField
-// gives for the field's name and width. Values are set in the order of `fields`; a declared
+// gives for the field's name and width, as a view into `text`. Values are set in the order of
+// `fields`; a declared
 // length that does not fit raises as GetAdifField does, for the first such field. At most 32
 // fields at once (std::invalid_argument beyond).
 void GetAdifFields(std::span<const TAdifFieldRequest> fields, std::u16string_view text);

@@ -38,19 +38,22 @@ constexpr seconds MatchWindow{60};
 } // namespace
 
 TReportRecord ReadReportRecord(std::u16string_view record) {
-    TReportRecord result;
-    std::u16string qsoDate;
-    std::u16string timeOn;
-    std::u16string confirmationDate;
-    std::u16string confirmed;
+    std::u16string_view call, band, mode, qsoDate, timeOn, confirmationDate, iota, gridSquare,
+        confirmed;
     const TAdifFieldRequest fields[] = {
-        {u"CALL", 15, &result.Call},  {u"BAND", 10, &result.Band},
-        {u"MODE", 12, &result.Mode},  {u"QSO_DATE", 8, &qsoDate},
+        {u"CALL", 15, &call},         {u"BAND", 10, &band},
+        {u"MODE", 12, &mode},         {u"QSO_DATE", 8, &qsoDate},
         {u"TIME_ON", 6, &timeOn},     {u"QSLRDATE", 8, &confirmationDate},
-        {u"IOTA", 6, &result.Iota},   {u"GRIDSQUARE", 8, &result.GridSquare},
+        {u"IOTA", 6, &iota},          {u"GRIDSQUARE", 8, &gridSquare},
         {u"QSL_RCVD", 1, &confirmed},
     };
     GetAdifFields(fields, record);
+    TReportRecord result;
+    result.Call = call;
+    result.Band = band;
+    result.Mode = mode;
+    result.Iota = iota;
+    result.GridSquare = gridSquare;
     result.Confirmed = UpperCaseAscii(confirmed) == u"Y";
     result.QsoTime = ReadQsoTime(qsoDate, timeOn);
     if (result.Confirmed && !result.Skipped())

@@ -70,7 +70,7 @@ std::string CompareFields(std::u16string_view text, int width) {
     }
 
     // All fields in one pass: the same values, or the conversion error of the first that has one.
-    std::array<std::u16string, FieldNames.size()> values;
+    std::array<std::u16string_view, FieldNames.size()> values;
     std::vector<TAdifFieldRequest> requests;
     for (std::size_t i = 0; i < FieldNames.size(); ++i)
         requests.push_back({FieldNames[i], width, &values[i]});
