@@ -4,6 +4,9 @@
 #include "Plugins/Corvane/HostCalls.h"
 #include "Plugins/Corvane/uCommFunc.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 bool IsUnreserved(unsigned char c) {
@@ -14,6 +17,31 @@ bool IsUnreserved(unsigned char c) {
 constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view Utf16LEMark = "\xFF\xFE";
 constexpr std::string_view Utf16BEMark = "\xFE\xFF";
+
+// Where the line that begins at `start` ends (its CR or LF, or the end of `bytes`); clears
+// `ascii` when a byte before that is not ASCII. Eight bytes are looked at a time until the
+// line break is among them.
+std::size_t LineEnd(std::string_view bytes, std::size_t start, bool& ascii) {
+    constexpr std::uint64_t Ones = 0x0101010101010101;
+    constexpr std::uint64_t HighBits = 0x8080808080808080;
+    // Whether one of the eight bytes of `word` is zero.
+    auto anyZeroByte = [](std::uint64_t word) {
+        return ((word - Ones) & ~word & HighBits) != 0;
+    };
+    std::uint64_t seen = 0;
+    std::size_t end = start;
+    for (; end + sizeof seen <= bytes.size(); end += sizeof seen) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + end, sizeof word);
+        if (anyZeroByte(word ^ ('\r' * Ones)) || anyZeroByte(word ^ ('\n' * Ones)))
+            break;
+        seen |= word;
+    }
+    for (; end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n'; ++end)
+        seen |= static_cast<unsigned char>(bytes[end]);
+    ascii = (seen & HighBits) == 0;
+    return end;
+}
 
 bool IsUtf16(std::string_view body) {
     return body.starts_with(Utf16LEMark) || body.starts_with(Utf16BEMark);
@@ -80,12 +108,10 @@ void ForEachBodyLine(std::string_view body,
     std::u16string decoded;
     std::size_t start = 0;
     while (start < body.size()) {
-        std::size_t end = start;
-        unsigned char highBits = 0;
-        for (; end < body.size() && body[end] != '\r' && body[end] != '\n'; ++end)
-            highBits |= static_cast<unsigned char>(body[end]);
+        bool ascii = true;
+        const std::size_t end = LineEnd(body, start, ascii);
         const std::string_view bytes = body.substr(start, end - start);
-        if (highBits < 0x80) {
+        if (ascii) {
             decoded.resize(bytes.size());
             for (std::size_t i = 0; i < bytes.size(); ++i)
                 decoded[i] = static_cast<char16_t>(bytes[i]);

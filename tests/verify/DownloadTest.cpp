@@ -66,6 +66,13 @@ TEST(DecodeBody, SplitsLinesAndHonoursByteOrderMarks) {
                      "a\0b",
                      5),
          {"a\xEF\xBF\xBD"}},
+        {"long lines, a break or a non-ASCII byte anywhere in eight",
+         "0123456789abcdefg\r\n012345678\xC3\xA4"
+         "abcdefgh\rxyz0123456789\n\n",
+         {"0123456789abcdefg",
+          "012345678\xC3\xA4"
+          "abcdefgh",
+          "xyz0123456789", ""}},
         {"invalid UTF-8 replaced",
          "a\xFF\xC3(\xE2\x82\r\nb",
          {"a\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD", "b"}},
