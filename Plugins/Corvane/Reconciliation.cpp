@@ -35,6 +35,22 @@ TDateTime ReadQsoTime(std::u16string_view date, std::u16string_view time) {
 
 constexpr seconds MatchWindow{60};
 
+void AppendMatchCondition(std::u16string& condition, const TReportRecord& record,
+                          std::u16string_view logKey) {
+    condition += u"OMCALL="sv;
+    AppendQuotedStr(condition, record.Call);
+    condition += u" AND QSOBAND="sv;
+    AppendQuotedStr(condition, record.Band);
+    condition += u" AND QSOMODE="sv;
+    AppendQuotedStr(condition, record.Mode);
+    condition += u" AND #"sv;
+    AppendSqlDateTime(condition, record.QsoTime - MatchWindow);
+    condition += u"#<=QSODATE AND QSODATE<=#"sv;
+    AppendSqlDateTime(condition, record.QsoTime + MatchWindow);
+    condition += u"# AND LOGNAME="sv;
+    AppendQuotedStr(condition, logKey);
+}
+
 } // namespace
 
 TReportRecord ReadReportRecord(std::u16string_view record) {
@@ -72,22 +88,8 @@ std::u16string ClearCondition(std::u16string_view logKey, const TDateFieldValue&
 }
 
 std::u16string MatchCondition(const TReportRecord& record, std::u16string_view logKey) {
-    // Built in place: the record step makes one for every record of the report.
     std::u16string condition;
-    condition.reserve(
-        128 + 2 * (record.Call.size() + record.Band.size() + record.Mode.size() + logKey.size()));
-    condition += u"OMCALL="sv;
-    AppendQuotedStr(condition, record.Call);
-    condition += u" AND QSOBAND="sv;
-    AppendQuotedStr(condition, record.Band);
-    condition += u" AND QSOMODE="sv;
-    AppendQuotedStr(condition, record.Mode);
-    condition += u" AND #"sv;
-    AppendSqlDateTime(condition, record.QsoTime - MatchWindow);
-    condition += u"#<=QSODATE AND QSODATE<=#"sv;
-    AppendSqlDateTime(condition, record.QsoTime + MatchWindow);
-    condition += u"# AND LOGNAME="sv;
-    AppendQuotedStr(condition, logKey);
+    AppendMatchCondition(condition, record, logKey);
     return condition;
 }
 
@@ -116,49 +118,48 @@ void TReconciliation::ClearMarks(TVerificationView& view, const TDateFieldValue&
 void TReconciliation::ReconcileRecord(const TReportRecord& record) {
     if (record.Skipped())
         return;
-    const std::u16string condition = MatchCondition(record, FLogKey);
-    if (!RecordExists(FServer, u"LOGS"sv, condition)) {
+    FCondition.clear();
+    AppendMatchCondition(FCondition, record, FLogKey);
+    if (!RecordExists(FServer, u"LOGS"sv, FCondition)) {
         ++FCounters.Errors;
         AppendErrorLog(FErrorLogPath, record.Call + u"\t- " + FormatUserDateTime(record.QsoTime) +
                                           u" " + record.Band + u" " + record.Mode);
         return;
     }
-    const std::u16string setList = SetList(record, condition);
-    if (setList.empty())
+    FillSetList(record);
+    if (FSetList.empty())
         return;
-    const std::u16string statement =
-        Concat({u"UPDATE LOGS SET "sv, setList, u" WHERE "sv, condition});
-    if (ExecuteSQL(FServer, statement)) {
+    FSql.assign(u"UPDATE LOGS SET "sv).append(FSetList).append(u" WHERE "sv).append(FCondition);
+    if (ExecuteSQL(FServer, FSql)) {
         ++FCounters.Updated;
     } else {
         ++FCounters.Errors;
-        AppendErrorLog(FErrorLogPath, record.Call + u"\t> " + statement);
+        AppendErrorLog(FErrorLogPath, record.Call + u"\t> " + FSql);
     }
 }
 
-std::u16string TReconciliation::SetList(const TReportRecord& record,
-                                        std::u16string_view condition) {
-    std::u16string items;
+void TReconciliation::FillSetList(const TReportRecord& record) {
+    FSetList.clear();
     if (!IsBlank(record.Iota)) {
-        AppendListItem(items, u"IOTA="sv);
-        AppendQuotedStr(items, record.Iota);
+        AppendListItem(FSetList, u"IOTA="sv);
+        AppendQuotedStr(FSetList, record.Iota);
     }
     if (!IsBlank(record.GridSquare)) {
-        AppendListItem(items, u"GRIDSQUARE="sv);
-        AppendQuotedStr(items, record.GridSquare);
+        AppendListItem(FSetList, u"GRIDSQUARE="sv);
+        AppendQuotedStr(FSetList, record.GridSquare);
     }
     if (record.Confirmed) {
-        AppendListItem(items, u"LOTWRCVDDATE=#"sv);
-        AppendIsoDate(items, record.ConfirmationDate);
-        items += u'#';
-        AppendListItem(items, u"LOTWRCVD=TRUE"sv);
+        AppendListItem(FSetList, u"LOTWRCVDDATE=#"sv);
+        AppendIsoDate(FSetList, record.ConfirmationDate);
+        FSetList += u'#';
+        AppendListItem(FSetList, u"LOTWRCVD=TRUE"sv);
     }
-    OpenQuery(FServer, FQuery, Concat({u"SELECT LOTWSENT FROM LOGS WHERE "sv, condition}));
+    FSql.assign(u"SELECT LOTWSENT FROM LOGS WHERE "sv).append(FCondition);
+    OpenQuery(FServer, FQuery, FSql);
     const std::optional<bool> marked = GetBooleanField(FServer, FQuery, u"LOTWSENT"sv);
     if (marked.value_or(false))
         ++FCounters.Ignored;
     else
-        AppendListItem(items, u"LOTWSENT=TRUE"sv);
+        AppendListItem(FSetList, u"LOTWSENT=TRUE"sv);
     CloseQuery(FServer, FQuery);
-    return items;
 }

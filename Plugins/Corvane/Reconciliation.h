@@ -70,12 +70,18 @@ public:
     const TReconcileCounters& Counters() const { return FCounters; }
 
 private:
-    // The SET list for a matched QSO; counts it as ignored when it is already marked.
-    std::u16string SetList(const TReportRecord& record, std::u16string_view condition);
+    // FSetList becomes the SET list for the QSO that FCondition matches; counts the QSO as
+    // ignored when it is already marked.
+    void FillSetList(const TReportRecord& record);
 
     IHostServer& FServer;
     std::u16string FLogKey;
     LONG FQuery;
     std::u16string FErrorLogPath;
     TReconcileCounters FCounters;
+    // The record step's texts: the match condition, the SET list and a statement. Kept from
+    // record to record so that their memory is reused.
+    std::u16string FCondition;
+    std::u16string FSetList;
+    std::u16string FSql;
 };

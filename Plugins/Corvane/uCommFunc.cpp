@@ -85,17 +85,6 @@ void AppendQuotedStr(std::u16string& out, std::u16string_view text) {
     out.append(text).append(1, u'\'');
 }
 
-std::u16string Concat(std::initializer_list<std::u16string_view> parts) {
-    std::size_t length = 0;
-    for (const std::u16string_view part : parts)
-        length += part.size();
-    std::u16string text;
-    text.reserve(length);
-    for (const std::u16string_view part : parts)
-        text += part;
-    return text;
-}
-
 void AppendListItem(std::u16string& list, std::u16string_view item) {
     if (!list.empty())
         list += u',';

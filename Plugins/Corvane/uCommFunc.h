@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -24,9 +23,6 @@ std::u16string UpperCaseAscii(std::u16string_view text);
 std::u16string QuotedStr(std::u16string_view text);
 // Appends QuotedStr(text) to `out`.
 void AppendQuotedStr(std::u16string& out, std::u16string_view text);
-
-// The parts one after another, in a single allocation.
-std::u16string Concat(std::initializer_list<std::u16string_view> parts);
 
 // Adds `item` to the comma-separated `list` (a comma first unless the list is empty).
 void AppendListItem(std::u16string& list, std::u16string_view item);
