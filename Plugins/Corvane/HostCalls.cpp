@@ -22,10 +22,9 @@ void ExecuteHostCommand(IHostKernel& kernel, std::u16string_view command,
     CheckHostStatus(kernel.ExecuteCommand(TSysString(command).Get(), TSysString(parameter).Get()));
 }
 
-bool RecordExists(IHostServer& server, std::u16string_view table, std::u16string_view condition) {
+bool RecordExists(IHostServer& server, const TSysString& table, std::u16string_view condition) {
     LONG exists = 0;
-    CheckHostStatus(
-        server.RecordExists(TSysString(table).Get(), TSysString(condition).Get(), &exists));
+    CheckHostStatus(server.RecordExists(table.Get(), TSysString(condition).Get(), &exists));
     return exists != 0;
 }
 
@@ -46,10 +45,10 @@ std::optional<LONG> GetIntegerField(IHostServer& server, LONG query, std::u16str
     return present != 0 ? std::optional<LONG>(value) : std::nullopt;
 }
 
-std::optional<bool> GetBooleanField(IHostServer& server, LONG query, std::u16string_view column) {
+std::optional<bool> GetBooleanField(IHostServer& server, LONG query, const TSysString& column) {
     LONG value = 0;
     LONG present = 0;
-    CheckHostStatus(server.GetBooleanField(query, TSysString(column).Get(), &value, &present));
+    CheckHostStatus(server.GetBooleanField(query, column.Get(), &value, &present));
     return present != 0 ? std::optional<bool>(value != 0) : std::nullopt;
 }
 

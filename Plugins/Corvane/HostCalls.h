@@ -7,6 +7,7 @@
 // Calls happen on the host's user-interface thread.
 #pragma once
 
+#include "Platform/SysString.h"
 #include "PluginAPI/HostInterfaces.h"
 
 #include <cstdint>
@@ -20,11 +21,13 @@ void ShowHostMessage(IHostKernel& kernel, std::u16string_view text, std::u16stri
 void ExecuteHostCommand(IHostKernel& kernel, std::u16string_view command,
                         std::u16string_view parameter);
 
-bool RecordExists(IHostServer& server, std::u16string_view table, std::u16string_view condition);
+// The table's and the column's names are system strings the caller keeps: the record step
+// passes the same names once per record.
+bool RecordExists(IHostServer& server, const TSysString& table, std::u16string_view condition);
 LONG CreateQuery(IHostServer& server);
 void OpenQuery(IHostServer& server, LONG query, std::u16string_view sql);
 std::optional<LONG> GetIntegerField(IHostServer& server, LONG query, std::u16string_view column);
-std::optional<bool> GetBooleanField(IHostServer& server, LONG query, std::u16string_view column);
+std::optional<bool> GetBooleanField(IHostServer& server, LONG query, const TSysString& column);
 // A date-time field as the host reports it (not checked to be a real calendar date).
 struct THostDateTime {
     std::uint16_t Year = 0;

@@ -120,7 +120,7 @@ void TReconciliation::ReconcileRecord(const TReportRecord& record) {
         return;
     FCondition.clear();
     AppendMatchCondition(FCondition, record, FLogKey);
-    if (!RecordExists(FServer, u"LOGS"sv, FCondition)) {
+    if (!RecordExists(FServer, FLogsTable, FCondition)) {
         ++FCounters.Errors;
         AppendErrorLog(FErrorLogPath, record.Call + u"\t- " + FormatUserDateTime(record.QsoTime) +
                                           u" " + record.Band + u" " + record.Mode);
@@ -156,7 +156,7 @@ void TReconciliation::FillSetList(const TReportRecord& record) {
     }
     FSql.assign(u"SELECT LOTWSENT FROM LOGS WHERE "sv).append(FCondition);
     OpenQuery(FServer, FQuery, FSql);
-    const std::optional<bool> marked = GetBooleanField(FServer, FQuery, u"LOTWSENT"sv);
+    const std::optional<bool> marked = GetBooleanField(FServer, FQuery, FSentColumn);
     if (marked.value_or(false))
         ++FCounters.Ignored;
     else

@@ -8,6 +8,7 @@
 // User-interface thread only.
 #pragma once
 
+#include "Platform/SysString.h"
 #include "PluginAPI/HostInterfaces.h"
 #include "Plugins/Corvane/VerificationView.h"
 #include "Plugins/Corvane/uCommFunc.h"
@@ -79,8 +80,10 @@ private:
     LONG FQuery;
     std::u16string FErrorLogPath;
     TReconcileCounters FCounters;
-    // The record step's texts: the match condition, the SET list and a statement. Kept from
-    // record to record so that their memory is reused.
+    // The record step's texts: the names it passes to the host, the match condition, the SET
+    // list and a statement. Kept from record to record so that their memory is reused.
+    const TSysString FLogsTable{u"LOGS"};
+    const TSysString FSentColumn{u"LOTWSENT"};
     std::u16string FCondition;
     std::u16string FSetList;
     std::u16string FSql;
