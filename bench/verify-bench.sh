@@ -9,8 +9,7 @@
 # host calls (refhost --timing); the transfer (the same request fetched with curl, the best of
 # three); the plug-in's own share, which is the rest; and the process's peak resident memory
 # (/usr/bin/time) against the report's size, beside the peak of the same logbook verified
-# against a ten-record report, which shows what the host itself holds (its window lists every
-# QSO of the log).
+# against a ten-record report, which shows what the host itself holds with the log open.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/release}")
