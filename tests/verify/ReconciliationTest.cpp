@@ -273,7 +273,7 @@ TEST_F(ReconciliationTest, LocaleShapesTheErrorLogButNeverTheStatements) {
     };
     {
         // The C library keeps a little memory for every locale looked up through LOCPATH.
-        TLeaksIgnored cLibraryLocaleCache;
+        [[maybe_unused]] TLeaksIgnored cLibraryLocaleCache;
         Reconcile(Record("K1A", "40M", "CW", "20180630", "123456"));
     }
     setenv("LC_ALL", "C", 1);
