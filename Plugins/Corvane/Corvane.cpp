@@ -139,9 +139,7 @@ HRESULT PLUGIN_STDCALL TPlugin::Shutdown() {
 
 HRESULT TPlugin::ReturnText(BSTR* result, std::u16string_view text) {
     return SafeCall(*this, [&] {
-        if (result == nullptr)
-            throw EInvalidPointer(u"No variable for the result.");
-        *result = nullptr;
+        *CheckedResult(result) = nullptr;
         *result = SysStringFrom(text);
         if (*result == nullptr)
             throw EOutOfMemory(u"Out of memory.");
@@ -149,11 +147,7 @@ HRESULT TPlugin::ReturnText(BSTR* result, std::u16string_view text) {
 }
 
 HRESULT PLUGIN_STDCALL TPlugin::GetID(GUID* id) {
-    return SafeCall(*this, [&] {
-        if (id == nullptr)
-            throw EInvalidPointer(u"No variable for the result.");
-        *id = PluginIdentity::Id;
-    });
+    return ReturnValue(id, PluginIdentity::Id);
 }
 
 HRESULT PLUGIN_STDCALL TPlugin::GetName(BSTR* name) {
@@ -165,11 +159,7 @@ HRESULT PLUGIN_STDCALL TPlugin::GetVersion(BSTR* version) {
 }
 
 HRESULT PLUGIN_STDCALL TPlugin::GetCategory(LONG* category) {
-    return SafeCall(*this, [&] {
-        if (category == nullptr)
-            throw EInvalidPointer(u"No variable for the result.");
-        *category = PluginIdentity::Category;
-    });
+    return ReturnValue(category, PluginIdentity::Category);
 }
 
 HRESULT PLUGIN_STDCALL TPlugin::GetCopyright(BSTR* text) {

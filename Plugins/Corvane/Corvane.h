@@ -82,7 +82,16 @@ private:
     // All shutdown steps where no failure can be reported: a refused removal is dropped.
     void ShutdownQuietly() noexcept;
 
+    // Stores a constant into the host's variable; a null variable is the EInvalidPointer status.
+    template <class T> HRESULT ReturnValue(T* result, const T& value) {
+        return SafeCall(*this, [&] { *CheckedResult(result) = value; });
+    }
     HRESULT ReturnText(BSTR* result, std::u16string_view text);
+    template <class T> static T* CheckedResult(T* result) {
+        if (result == nullptr)
+            throw EInvalidPointer(u"No variable for the result.");
+        return result;
+    }
 
     TInterfacePtr<ICore> FCore;
     TInterfacePtr<IApplicationWindows> FApplicationWindows;
