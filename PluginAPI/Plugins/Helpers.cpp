@@ -1,9 +1,9 @@
 #include "PluginAPI/Plugins/Helpers.h"
 
+#include "Base/CRC16.h"
 #include "Platform/ErrorInfo.h"
 #include "Platform/Locale.h"
 #include "Platform/SysString.h"
-#include "PluginAPI/Plugins/CRC16.h"
 
 #include <algorithm>
 #include <array>

@@ -9,9 +9,9 @@
 // counts change atomically.
 #pragma once
 
+#include "Base/Exceptions.h"
 #include "Platform/PlatformTypes.h"
 #include "PluginAPI/IInterface.h"
-#include "PluginAPI/Plugins/Exceptions.h"
 
 #include <atomic>
 #include <concepts>

@@ -1,8 +1,8 @@
 #include "Plugins/Corvane/uCorvane.h"
 
+#include "Base/Exceptions.h"
 #include "Platform/Files.h"
 #include "Platform/Locale.h"
-#include "PluginAPI/Plugins/Exceptions.h"
 #include "Plugins/Corvane/HostCalls.h"
 #include "Plugins/Corvane/HttpTransport.h"
 #include "Plugins/Corvane/VerificationRun.h"

@@ -21,7 +21,7 @@
 #include "Platform/IniFile.h"
 #include "PluginAPI/HostInterfaces.h"
 #include "PluginAPI/Plugins/InterfacePtr.h"
-#include "PluginAPI/Plugins/PluginForm.h"
+#include "PluginForm/PluginForm.h"
 #include "Plugins/Corvane/VerificationView.h"
 #include "Toolkit/Controls.h"
 

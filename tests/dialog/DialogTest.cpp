@@ -2,10 +2,10 @@
 // display, closing and the focus order.
 #include "DialogTestSupport.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Plugins/Corvane/uCorvane.h"
 #include "Plugins/Corvane/uCorvaneLayout.h"
-#include "tests/frame/FakeHost.h"
+#include "tests/support/FakeHost.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

@@ -2,8 +2,8 @@
 // busy pointer, the owner window, date fields, memos, control lookup and icon handles.
 #include "DialogTestSupport.h"
 
+#include "Base/Exceptions.h"
 #include "Platform/Icons.h"
-#include "PluginAPI/Plugins/Exceptions.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 

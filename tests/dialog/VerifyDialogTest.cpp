@@ -3,10 +3,10 @@
 // Runs go through the platform's real transport, to a loopback server or to a closed port.
 #include "DialogTestSupport.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Plugins/Corvane/uCorvane.h"
-#include "tests/frame/FakeHost.h"
-#include "tests/host/TempDir.h"
+#include "tests/support/FakeHost.h"
+#include "tests/support/TempDir.h"
 
 #include <httplib.h>
 

@@ -6,7 +6,7 @@
 #include "Platform/ErrorInfo.h"
 #include "PluginAPI/Plugins/Helpers.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QMainWindow>
