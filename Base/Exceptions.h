@@ -103,52 +103,59 @@ private:
     std::uint32_t FErrorCode = 0;
 };
 
-// The run-time support's classes that the boundary recognises by name.
-CORVANE_EXCEPTION_CLASS(EAbort, Exception);
-CORVANE_EXCEPTION_CLASS(EAbstractError, Exception);
-CORVANE_EXCEPTION_CLASS(EArgumentException, Exception);
-CORVANE_EXCEPTION_CLASS(EArgumentOutOfRangeException, EArgumentException);
-CORVANE_EXCEPTION_CLASS(EAssertionFailed, Exception);
-CORVANE_EXCEPTION_CLASS(EBitsError, Exception);
-CORVANE_EXCEPTION_CLASS(EComponentError, Exception);
-CORVANE_EXCEPTION_CLASS(EConvertError, Exception);
-CORVANE_EXCEPTION_CLASS(EDirectoryNotFoundException, Exception);
-CORVANE_EXCEPTION_CLASS(EFileNotFoundException, Exception);
-CORVANE_EXCEPTION_CLASS(EStreamError, Exception);
-CORVANE_EXCEPTION_CLASS(EFileStreamError, EStreamError);
-CORVANE_EXCEPTION_CLASS(EFCreateError, EFileStreamError);
-CORVANE_EXCEPTION_CLASS(EFOpenError, EFileStreamError);
-CORVANE_EXCEPTION_CLASS(EFilerError, EStreamError);
-CORVANE_EXCEPTION_CLASS(EReadError, EFilerError);
-CORVANE_EXCEPTION_CLASS(EWriteError, EFilerError);
-CORVANE_EXCEPTION_CLASS(EClassNotFound, EFilerError);
-CORVANE_EXCEPTION_CLASS(EMethodNotFound, EFilerError);
-CORVANE_EXCEPTION_CLASS(EInvalidImage, EFilerError);
-CORVANE_EXCEPTION_CLASS(EHeapException, Exception);
-CORVANE_EXCEPTION_CLASS(EOutOfMemory, EHeapException);
-CORVANE_EXCEPTION_CLASS(EOutOfResources, EOutOfMemory);
-CORVANE_EXCEPTION_CLASS(EInvalidPointer, EHeapException);
-CORVANE_EXCEPTION_CLASS(EInOutError, Exception);
-CORVANE_EXCEPTION_CLASS(EIntfCastError, Exception);
-CORVANE_EXCEPTION_CLASS(EInvalidCast, Exception);
-CORVANE_EXCEPTION_CLASS(EInvalidContainer, Exception);
-CORVANE_EXCEPTION_CLASS(EInvalidInsert, Exception);
-CORVANE_EXCEPTION_CLASS(EInvalidOperation, Exception);
-CORVANE_EXCEPTION_CLASS(EListError, Exception);
-CORVANE_EXCEPTION_CLASS(EMonitor, Exception);
-CORVANE_EXCEPTION_CLASS(EMonitorLockException, EMonitor);
-CORVANE_EXCEPTION_CLASS(ENoMonitorSupportException, EMonitor);
-CORVANE_EXCEPTION_CLASS(ENoConstructException, Exception);
-CORVANE_EXCEPTION_CLASS(ENotSupportedException, Exception);
-CORVANE_EXCEPTION_CLASS(EPackageError, Exception);
-CORVANE_EXCEPTION_CLASS(EParserError, Exception);
-CORVANE_EXCEPTION_CLASS(EPathTooLongException, Exception);
-CORVANE_EXCEPTION_CLASS(EProgrammerNotFound, Exception);
-CORVANE_EXCEPTION_CLASS(EPropReadOnly, Exception);
-CORVANE_EXCEPTION_CLASS(EPropWriteOnly, Exception);
-CORVANE_EXCEPTION_CLASS(EResNotFound, Exception);
-CORVANE_EXCEPTION_CLASS(EStringListError, Exception);
-CORVANE_EXCEPTION_CLASS(EVariantError, Exception);
+// The run-time support's classes that the boundary recognises by name, each with its parent,
+// parents first. The declarations below and the boundary's table of the class codes it turns
+// back into exceptions are both made from this one list: X(Name, Parent) for each class.
+#define CORVANE_RUNTIME_EXCEPTION_CLASSES(X)                                                       \
+    X(EAbort, Exception)                                                                           \
+    X(EAbstractError, Exception)                                                                   \
+    X(EArgumentException, Exception)                                                               \
+    X(EArgumentOutOfRangeException, EArgumentException)                                            \
+    X(EAssertionFailed, Exception)                                                                 \
+    X(EBitsError, Exception)                                                                       \
+    X(EComponentError, Exception)                                                                  \
+    X(EConvertError, Exception)                                                                    \
+    X(EDirectoryNotFoundException, Exception)                                                      \
+    X(EFileNotFoundException, Exception)                                                           \
+    X(EStreamError, Exception)                                                                     \
+    X(EFileStreamError, EStreamError)                                                              \
+    X(EFCreateError, EFileStreamError)                                                             \
+    X(EFOpenError, EFileStreamError)                                                               \
+    X(EFilerError, EStreamError)                                                                   \
+    X(EReadError, EFilerError)                                                                     \
+    X(EWriteError, EFilerError)                                                                    \
+    X(EClassNotFound, EFilerError)                                                                 \
+    X(EMethodNotFound, EFilerError)                                                                \
+    X(EInvalidImage, EFilerError)                                                                  \
+    X(EHeapException, Exception)                                                                   \
+    X(EOutOfMemory, EHeapException)                                                                \
+    X(EOutOfResources, EOutOfMemory)                                                               \
+    X(EInvalidPointer, EHeapException)                                                             \
+    X(EInOutError, Exception)                                                                      \
+    X(EIntfCastError, Exception)                                                                   \
+    X(EInvalidCast, Exception)                                                                     \
+    X(EInvalidContainer, Exception)                                                                \
+    X(EInvalidInsert, Exception)                                                                   \
+    X(EInvalidOperation, Exception)                                                                \
+    X(EListError, Exception)                                                                       \
+    X(EMonitor, Exception)                                                                         \
+    X(EMonitorLockException, EMonitor)                                                             \
+    X(ENoMonitorSupportException, EMonitor)                                                        \
+    X(ENoConstructException, Exception)                                                            \
+    X(ENotSupportedException, Exception)                                                           \
+    X(EPackageError, Exception)                                                                    \
+    X(EParserError, Exception)                                                                     \
+    X(EPathTooLongException, Exception)                                                            \
+    X(EProgrammerNotFound, Exception)                                                              \
+    X(EPropReadOnly, Exception)                                                                    \
+    X(EPropWriteOnly, Exception)                                                                   \
+    X(EResNotFound, Exception)                                                                     \
+    X(EStringListError, Exception)                                                                 \
+    X(EVariantError, Exception)
+
+#define CORVANE_DECLARE_EXCEPTION_CLASS(Name, Parent) CORVANE_EXCEPTION_CLASS(Name, Parent);
+CORVANE_RUNTIME_EXCEPTION_CLASSES(CORVANE_DECLARE_EXCEPTION_CLASS)
+#undef CORVANE_DECLARE_EXCEPTION_CLASS
 
 // Raises EAssertionFailed with "Assertion failure (<source>, line <line>)".
 [[noreturn]] void RaiseAssertion(std::u16string_view source, int line);

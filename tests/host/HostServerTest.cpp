@@ -4,7 +4,7 @@
 #include "Platform/ErrorInfo.h"
 #include "Platform/Locale.h"
 #include "Platform/SysString.h"
-#include "PluginAPI/Plugins/Helpers.h"
+#include "PluginAPI/StatusCodes.h"
 
 #include "tests/support/TempDir.h"
 

@@ -4,7 +4,7 @@
 #include "Host/RefHost.h"
 
 #include "Platform/ErrorInfo.h"
-#include "PluginAPI/Plugins/Helpers.h"
+#include "PluginAPI/StatusCodes.h"
 
 #include "tests/support/TempDir.h"
 
