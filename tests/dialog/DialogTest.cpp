@@ -30,24 +30,21 @@ namespace {
 
 class Dialog : public testing::Test {
 protected:
-    void SetUp() override {
-        RunFlag = false;
-        GiveHost(FDialog);
-    }
+    void SetUp() override { SetRunFlag(false); }
     void TearDown() override {
-        RunFlag = false;
+        SetRunFlag(false);
         EXPECT_THAT(FErrors.Messages(), testing::IsEmpty());
     }
 
     // Activation reads the host; the fake one has an empty log and no settings.
-    void GiveHost(TfrmCorvane& dialog) {
-        dialog.FHostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
-        dialog.FHostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
+    TDialogContext HostContext() {
+        return {.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel),
+                .HostServer = TInterfacePtr<IHostServer>(&FHost.FServer)};
     }
 
     TFakeHost FHost;
     TRecordedErrors FErrors;
-    TfrmCorvane FDialog{&FHost.FCore};
+    TfrmCorvane FDialog{&FHost.FCore, HostContext()};
 };
 
 std::u16string WidgetText(const QWidget& widget) {
@@ -112,7 +109,7 @@ TEST_F(Dialog, VerifyIsEnabledOnlyWithoutARunAndWithLoginAndPassword) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::string(c.Login.begin(), c.Login.end()) + "/" +
                      std::string(c.Password.begin(), c.Password.end()));
-        RunFlag = c.Running;
+        SetRunFlag(c.Running);
         FDialog.edLogin.SetText(c.Login);
         FDialog.edPassword.SetText(c.Password);
         FDialog.CheckActions();
@@ -120,7 +117,7 @@ TEST_F(Dialog, VerifyIsEnabledOnlyWithoutARunAndWithLoginAndPassword) {
         EXPECT_TRUE(FDialog.dbtUpdateCancel.Enabled());
     }
     // Typing during a run does not enable "Verify".
-    RunFlag = true;
+    SetRunFlag(true);
     FDialog.edLogin.SetText(u"K1ABC");
     EXPECT_FALSE(FDialog.dbtUpdateOk.Enabled());
 }
@@ -181,8 +178,7 @@ TEST_F(Dialog, EscCloseAndTheCloseBoxEndTheDialogWithCancel) {
         [](TfrmCorvane& d) { FormWidget(d)->close(); },
     };
     for (const auto& close : ways) {
-        TfrmCorvane dialog(&FHost.FCore);
-        GiveHost(dialog);
+        TfrmCorvane dialog(&FHost.FCore, HostContext());
         EXPECT_EQ(ShowModalWhile(dialog, [&] { close(dialog); }), 2);
     }
 }
