@@ -1,6 +1,6 @@
 // The verification dialog: its layout, the enabling of "Verify", password masking, the progress
 // display, closing and the focus order.
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include "Base/Exceptions.h"
 #include "Plugins/Corvane/uCorvane.h"
@@ -38,8 +38,10 @@ protected:
 
     // Activation reads the host; the fake one has an empty log and no settings.
     TDialogContext HostContext() {
-        return {.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel),
-                .HostServer = TInterfacePtr<IHostServer>(&FHost.FServer)};
+        TDialogContext context;
+        context.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
+        context.HostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
+        return context;
     }
 
     TFakeHost FHost;

@@ -1,7 +1,7 @@
 // The verification dialog around a run: activation from the settings file and the log, the
 // TLS library check, the run with its flag and pointer, and saving the account at closing.
 // Runs go through the platform's real transport, to a loopback server or to a closed port.
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include "Base/Exceptions.h"
 #include "Plugins/Corvane/uCorvane.h"
@@ -103,7 +103,7 @@ protected:
             .WillByDefault(DateAnswer(2018, 7, 4));
     }
     // What the opener hands over.
-    TDialogContext Context() const {
+    TDialogContext Context() {
         return {.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel),
                 .HostServer = TInterfacePtr<IHostServer>(&FHost.FServer),
                 .SettingsPath = SettingsPath(),

@@ -1,5 +1,5 @@
 // The form base: the host's window services around modal displays and the host's icons.
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
 #include "Base/Exceptions.h"
 #include "Platform/Icons.h"
