@@ -12,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <thread>
@@ -238,47 +239,74 @@ TEST_F(UnwritableLogbook, ReadOnlyFile) {
 
 // ---- Killed in the middle of a large run ----
 
+// A refhost verify run watched through the logbook's write-ahead log: the changes of the
+// run's unit that outgrow the page cache spill into it before the commit, so its first growth
+// marks the unit under way.
+struct TWatchedRun {
+    milliseconds UnitSeen{-1}; // since the launch; negative when the log never grew
+    milliseconds End{0};       // since the launch, to the exit or the kill
+    bool Killed = false;
+    int ExitCode = -1;
+};
+
+TWatchedRun WatchRun(TBench& bench, const std::string& resource,
+                     std::optional<milliseconds> killAfterUnitSeen = std::nullopt) {
+    TWatchedRun run;
+    const auto launch = steady_clock::now();
+    TChildProcess refhost(bench.VerifyCommand(resource));
+    const std::string wal = bench.LogbookPath() + "-wal";
+    while (!refhost.WaitFor(milliseconds(5))) {
+        const auto now = duration_cast<milliseconds>(steady_clock::now() - launch);
+        std::error_code missing;
+        if (run.UnitSeen < milliseconds(0) && fs::file_size(wal, missing) > 0 && !missing)
+            run.UnitSeen = now;
+        const bool due = killAfterUnitSeen && run.UnitSeen >= milliseconds(0) &&
+                         now - run.UnitSeen >= *killAfterUnitSeen;
+        if (due || now > minutes(5)) {
+            refhost.Signal(SIGKILL);
+            run.Killed = refhost.WaitFor(seconds(10));
+            break;
+        }
+    }
+    run.End = duration_cast<milliseconds>(steady_clock::now() - launch);
+    run.ExitCode = refhost.ExitCode();
+    return run;
+}
+
 TEST(KilledRun, LeavesTheLogBeforeOrComplete) {
     TBench::MakeCertificates();
     {
         TBench bench;
         const SampleData::TSampleLog sample = Sample(100000);
         bench.Import(SampleData::WriteLogbookAdif(sample));
-        const std::string resource =
-            bench.Serve(SampleData::WriteLotwReport(sample.Header, sample.Records));
+        // Served afresh for each run: the service stops by itself when idle for a minute.
+        const std::string report = SampleData::WriteLotwReport(sample.Header, sample.Records);
         TTempDir saved;
         const std::string pristine = saved.File("log.sqlite");
         CopyLogbook(bench.LogbookPath(), pristine);
         const TRows before = Rows(pristine);
 
-        auto start = steady_clock::now();
-        {
-            TChildProcess complete(bench.VerifyCommand(resource));
-            ASSERT_TRUE(complete.WaitFor(minutes(5)));
-            ASSERT_EQ(complete.ExitCode(), 0);
-        }
-        const auto whole = duration_cast<milliseconds>(steady_clock::now() - start);
+        const TWatchedRun complete = WatchRun(bench, bench.Serve(report));
+        ASSERT_EQ(complete.ExitCode, 0);
+        ASSERT_GE(complete.UnitSeen, milliseconds(0)) << "the run's changes never spilled";
         const TRows after = Rows(bench.LogbookPath());
         ASSERT_NE(after, before);
+        const milliseconds unit = complete.End - complete.UnitSeen;
 
-        for (const double share : {0.4, 0.7, 0.9}) {
+        for (const double share : {0.1, 0.4, 0.8}) {
             SCOPED_TRACE(share);
             CopyLogbook(pristine, bench.LogbookPath());
-            TChildProcess killed(bench.VerifyCommand(resource));
-            std::this_thread::sleep_for(duration_cast<milliseconds>(whole * share));
-            // Pending changes that outgrow the cache spill into the write-ahead log: its size
-            // shows how far the unit had come.
-            std::error_code noLog;
-            const auto pending = fs::file_size(bench.LogbookPath() + "-wal", noLog);
-            killed.Signal(SIGKILL);
-            ASSERT_TRUE(killed.WaitFor(seconds(10)));
+            const TWatchedRun killed =
+                WatchRun(bench, bench.Serve(report), duration_cast<milliseconds>(unit * share));
+            ASSERT_TRUE(killed.Killed) << "the unit was seen at " << killed.UnitSeen.count()
+                                       << " ms, the run ended at " << killed.End.count() << " ms";
 
             EXPECT_EQ(IntegrityCheck(bench.LogbookPath()), "ok");
             const TRows rows = Rows(bench.LogbookPath());
             EXPECT_TRUE(rows == before || rows == after) << "a kill left a partial run";
-            std::printf("killed at %.0f %% of a whole run (%lld ms), %llu bytes pending: log %s\n",
-                        share * 100, static_cast<long long>(whole.count()),
-                        static_cast<unsigned long long>(noLog ? 0 : pending),
+            std::printf("killed at %.0f %% of the unit (%lld of %lld ms of the run): log %s\n",
+                        share * 100, static_cast<long long>(unit.count()),
+                        static_cast<long long>(complete.End.count()),
                         rows == before  ? "as before"
                         : rows == after ? "complete"
                                         : "CHANGED");
