@@ -238,7 +238,7 @@ TEST_F(ReconciliationTest, BadConfirmationDateIsRaisedOnlyForAMatch) {
     };
     Reconcile(confirmed);
     ExpectCounters(0, 0, 1);
-    EXPECT_EQ(ErrorLog(), "K1A\t- 06/30/18 12:34 40M CW\r\n");
+    EXPECT_EQ(ErrorLog(), "K1A\t- " + ShortDate(2018, 6, 30) + " 12:34 40M CW\r\n");
 
     FHost.FMatches = [](const std::string&) {
         return true;

@@ -209,7 +209,7 @@ TEST_F(VerificationRunTest, BadConfirmationDateMattersOnlyForAMatchedRecord) {
     EXPECT_TRUE(Sent("WriteLog Exec: Verify logbook with LotW user inbox; All:2, Upd:1, Err:1 ("));
     std::ifstream log(ErrorLogPath(), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), {}),
-              "K2B\t- 06/30/18 12:34 40M CW\r\n");
+              "K2B\t- " + ShortDate(2018, 6, 30) + " 12:34 40M CW\r\n");
 
     FEvents.clear();
     FHost.FMatches = [](const std::string&) {
