@@ -35,8 +35,9 @@ struct TReportRecord {
 
 // Reads the fields of a record string. Raises EConvertError for a QSO_DATE or TIME_ON that is
 // no real date and time, for a bad QSLRDATE of a confirmed record that is not skipped, and for
-// a declared field length beyond 32 bits.
-TReportRecord ReadReportRecord(std::u16string_view record);
+// a declared field length beyond 32 bits. When a field's conversion fails, `failedField` (if
+// given) receives its name first.
+TReportRecord ReadReportRecord(std::u16string_view record, std::u16string* failedField = nullptr);
 
 // The clear step's condition: "WHERE LOGNAME=<key>" and the bounds of the non-blank date fields.
 std::u16string ClearCondition(std::u16string_view logKey, const TDateFieldValue& from,

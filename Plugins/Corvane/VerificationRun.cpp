@@ -13,6 +13,23 @@ std::u16string ChangeFileExt(std::u16string_view name, std::u16string_view exten
     return std::u16string(name) + std::u16string(extension);
 }
 
+// "field <name> of record <number> (<call>)"; a field name the conversion did not give (an
+// unreadable field length) is left out.
+std::u16string RecordFailurePlace(std::u16string_view record, std::size_t number,
+                                  std::u16string_view field) {
+    std::u16string call;
+    try {
+        call = Trim(GetAdifField(u"CALL", 15, record));
+    } catch (...) {
+        // A record whose fields cannot be read is named by its number alone.
+    }
+    std::u16string place = field.empty() ? u"" : u"field " + std::u16string(field) + u" of ";
+    place += u"record " + IntToStr(static_cast<std::int64_t>(number));
+    if (!call.empty())
+        place += u" (" + call + u")";
+    return place;
+}
+
 std::u16string JoinLines(const TStringList& lines) {
     std::u16string text;
     for (const std::u16string& line : lines)
@@ -47,14 +64,17 @@ void TReportReader::AddLine(std::u16string_view line) {
 
 void TReportReader::ReadHeader() {
     FHeaderRead = true;
+    std::u16string_view field = u"APP_LoTW_LASTQSORX";
     try {
         const std::u16string header = JoinLines(FSplitter.HeaderLines());
-        const std::u16string lastUpload = GetAdifField(u"APP_LoTW_LASTQSORX", 20, header);
+        const std::u16string lastUpload = GetAdifField(field, 20, header);
         if (!IsBlank(lastUpload))
             FCheck.LastUpload = ParseReportDateTime(lastUpload);
-        FCheck.RecordCount = StrToInt(GetAdifField(u"APP_LoTW_NUMREC", 7, header));
+        field = u"APP_LoTW_NUMREC";
+        FCheck.RecordCount = StrToInt(GetAdifField(field, 7, header));
     } catch (...) {
         FHeaderError = std::current_exception();
+        FFailurePlace = u"field " + std::u16string(field) + u" of the header";
     }
 }
 
@@ -64,10 +84,12 @@ void TReportReader::TakeRecord(std::u16string_view record) {
     const std::size_t index = FRecordsHeld++;
     if (FHeaderError || FRecordError || index >= static_cast<std::size_t>(FCheck.RecordCount))
         return;
+    std::u16string field;
     try {
-        FCheck.Records.push_back(ReadReportRecord(record));
+        FCheck.Records.push_back(ReadReportRecord(record, &field));
     } catch (...) {
         FRecordError = std::current_exception();
+        FFailurePlace = RecordFailurePlace(record, index + 1, field);
     }
 }
 
@@ -133,29 +155,41 @@ std::optional<std::u16string> TVerificationRun::Process(const std::u16string& lo
                                                   FView.OperatorCall(), from, until);
     const std::uint32_t startTick = Platform::TickCount();
     FView.MsgProgress(0, u"* Use: " + resource, true);
+    if (SendsPasswordInClear(resource))
+        FView.MsgProgress(1, ClearPasswordWarning, true);
     FView.ProcessMessages();
 
-    std::optional<std::string> body = FetchInbox(FView, FCreateTransport, address);
-    if (!body) {
+    THttpResponse response = FetchInbox(FView, FCreateTransport, address);
+    if (!response.Received) {
+        FView.MsgProgress(1, u"Download failed: " + response.Failure, true);
         ShowHostMessage(FView.HostKernel(), u"Resource open error: " + resource, u"Error");
         return std::nullopt;
     }
     // The service answers a refused login with a web page.
-    if (BodyTextHolds(*body, "<HTML>")) {
+    if (BodyTextHolds(response.Body, "<HTML>")) {
         FView.MsgProgress(
-            0, u"* Authorization failed: " + FView.LoginText() + u"/" + FView.PasswordText(), true);
+            0, u"* Authorization failed: " + FView.LoginText() + u"/" + FView.PasswordShown(),
+            true);
         return std::nullopt;
     }
     TReportReader reader;
-    ForEachBodyLine(*body, [&reader](std::u16string_view line) { reader.AddLine(line); });
-    body.reset();
+    ForEachBodyLine(response.Body, [&reader](std::u16string_view line) { reader.AddLine(line); });
+    response = {}; // the body is no longer needed
     // The split finds neither header nor record only when no line came.
     if (reader.LineCount() == 0) {
         FView.MsgProgress(0, u"* Error: Invalid data format received", true);
         return std::nullopt;
     }
 
-    const TReportCheck report = reader.Finish();
+    TReportCheck report;
+    try {
+        report = reader.Finish();
+    } catch (...) {
+        // The error itself names neither the field nor the record; the progress log does.
+        if (!reader.FailurePlace().empty())
+            FView.MsgProgress(1, u"Bad value in " + reader.FailurePlace(), true);
+        throw;
+    }
     TReconciliation reconciliation(FView.HostServer(), logKey, query, errorLogPath);
     if (report.Failure.empty())
         reconciliation.ClearMarks(FView, from, until);

@@ -53,6 +53,10 @@ public:
     // records held is an orderly failure; a bad value raises EConvertError.
     TReportCheck Finish();
 
+    // When Finish raises, where the value it raises for stands: the field and "the header", or
+    // the field, the record's number (from 1) and its call sign.
+    const std::u16string& FailurePlace() const { return FFailurePlace; }
+
 private:
     // Reads the header values once the header is complete.
     void ReadHeader();
@@ -66,6 +70,8 @@ private:
     // The first error of the header values, and of the announced records.
     std::exception_ptr FHeaderError;
     std::exception_ptr FRecordError;
+    // Where the first of those errors stands (a header error stops the records' reading).
+    std::u16string FFailurePlace;
 };
 
 class TVerificationRun {
