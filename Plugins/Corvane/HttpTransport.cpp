@@ -46,6 +46,9 @@ std::u16string TransferFailureText(TTransferFailure failure, const TTransferLimi
     case TTransferFailure::BodyTooLarge:
         text = u"answer larger than " + Number(limits.MaxBodyBytes >> 20) + u" MB";
         break;
+    case TTransferFailure::OutOfMemory:
+        text = u"not enough memory for the answer";
+        break;
     case TTransferFailure::ConnectionLost:
         text = u"connection closed before the answer was complete";
         break;

@@ -41,6 +41,7 @@ enum class TTransferFailure {
     NoAnswer,       // nothing arrived for StallWindow
     Stalled,        // data arrived, but fewer than StallMinimumBytes within StallWindow
     BodyTooLarge,   // more than MaxBodyBytes announced or sent
+    OutOfMemory,    // no memory to hold the body
     ConnectionLost, // closed or reset before the response was complete
     Other,
 };

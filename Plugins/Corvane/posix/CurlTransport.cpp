@@ -152,7 +152,7 @@ private:
         try {
             body.append(data, size * count);
         } catch (const std::exception&) {
-            return transport->Fail(TTransferFailure::BodyTooLarge); // no memory for it
+            return transport->Fail(TTransferFailure::OutOfMemory);
         }
         return size * count;
     }
