@@ -2,7 +2,7 @@
 // run through download, check and reconciliation against the recording fake host. Any crash or
 // sanitizer finding stops the run, and so does a report that was rejected (the run returned
 // false or raised) after a writing statement reached the host.
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Plugins/Corvane/VerificationRun.h"
 #include "tests/verify/VerifyFakes.h"
 

@@ -1,10 +1,10 @@
 // Hostile networks: the whole run over the platform's transport against the report fixture
 // service (its own process, on 127.0.0.1), a fault at a time. Each fault must end the run with
 // the exact progress lines and message box, and leave the log untouched.
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Plugins/Corvane/VerificationRun.h"
 #include "tests/host/ChildProcess.h"
-#include "tests/host/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "tests/verify/VerifyFakes.h"
 
 #include <gtest/gtest.h>
