@@ -6,8 +6,12 @@
 // ends with the summary in the progress log, a journal line and the host's "REFRESH". The
 // report is checked completely (header values, record count, every field conversion) before
 // the log is touched, so a bad report changes nothing. Orderly failures return false; host
-// failures and I/O errors on the error log raise, after the host query has been freed.
-// Synchronous on the user-interface thread; pending messages run through the view.
+// failures and I/O errors on the error log raise, after the host query has been freed. The
+// progress log also says what the user needs to act on: that a plain http address carries
+// the password unencrypted, why a download failed (before the message box), and where a bad
+// report value stands (before its error is raised); a refused login shows the password only
+// as its field shows it. Synchronous on the user-interface thread; pending messages run
+// through the view.
 #pragma once
 
 #include "Plugins/Corvane/Download.h"
