@@ -82,9 +82,13 @@ TReportRecord ReadReportRecord(std::u16string_view record, std::u16string* faile
     result.Confirmed = UpperCaseAscii(confirmed) == u"Y";
     const year_month_day day = convert(u"QSO_DATE", [&] { return ReadCompactDate(qsoDate); });
     result.QsoTime = convert(u"TIME_ON", [&] { return ReadQsoTime(day, timeOn); });
-    if (result.Confirmed && !result.Skipped())
-        result.ConfirmationDate =
-            convert(u"QSLRDATE", [&] { return ReadCompactDate(confirmationDate); });
+    if (result.Confirmed && !result.Skipped()) {
+        try {
+            result.ConfirmationDate = ReadCompactDate(confirmationDate);
+        } catch (const EConvertError&) {
+            result.ConfirmationDateError = std::current_exception();
+        }
+    }
     return result;
 }
 
@@ -126,12 +130,27 @@ void TReconciliation::ClearMarks(TVerificationView& view, const TDateFieldValue&
     CloseQuery(FServer, FQuery);
 }
 
+bool TReconciliation::FindQso(const TReportRecord& record) {
+    FCondition.clear();
+    AppendMatchCondition(FCondition, record, FLogKey);
+    return RecordExists(FServer, FLogsTable, FCondition);
+}
+
+void TReconciliation::CheckConfirmationDates(const std::deque<TReportRecord>& records,
+                                             std::size_t* badIndex) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].ConfirmationDateError && FindQso(records[i])) {
+            if (badIndex != nullptr)
+                *badIndex = i;
+            std::rethrow_exception(records[i].ConfirmationDateError);
+        }
+    }
+}
+
 void TReconciliation::ReconcileRecord(const TReportRecord& record) {
     if (record.Skipped())
         return;
-    FCondition.clear();
-    AppendMatchCondition(FCondition, record, FLogKey);
-    if (!RecordExists(FServer, FLogsTable, FCondition)) {
+    if (!FindQso(record)) {
         ++FCounters.Errors;
         AppendErrorLog(FErrorLogPath, record.Call + u"\t- " + FormatUserDateTime(record.QsoTime) +
                                           u" " + record.Band + u" " + record.Mode);
@@ -160,6 +179,8 @@ void TReconciliation::FillSetList(const TReportRecord& record) {
         AppendQuotedStr(FSetList, record.GridSquare);
     }
     if (record.Confirmed) {
+        if (record.ConfirmationDateError)
+            std::rethrow_exception(record.ConfirmationDateError);
         AppendListItem(FSetList, u"LOTWRCVDDATE=#"sv);
         AppendIsoDate(FSetList, record.ConfirmationDate);
         FSetList += u'#';

@@ -13,21 +13,27 @@ std::u16string ChangeFileExt(std::u16string_view name, std::u16string_view exten
     return std::u16string(name) + std::u16string(extension);
 }
 
-// "field <name> of record <number> (<call>)"; a field name the conversion did not give (an
-// unreadable field length) is left out.
+// "field <name> of record <number> (<call>)"; an empty field name (the conversion did not
+// give one: an unreadable field length) and an empty call sign are left out.
+std::u16string RecordPlace(std::u16string_view field, std::size_t number,
+                           std::u16string_view call) {
+    std::u16string place = field.empty() ? u"" : u"field " + std::u16string(field) + u" of ";
+    place += u"record " + IntToStr(static_cast<std::int64_t>(number));
+    if (!IsBlank(call))
+        place += u" (" + Trim(call) + u")";
+    return place;
+}
+
+// RecordPlace for a record string that failed to convert.
 std::u16string RecordFailurePlace(std::u16string_view record, std::size_t number,
                                   std::u16string_view field) {
     std::u16string call;
     try {
-        call = Trim(GetAdifField(u"CALL", 15, record));
+        call = GetAdifField(u"CALL", 15, record);
     } catch (...) {
         // A record whose fields cannot be read is named by its number alone.
     }
-    std::u16string place = field.empty() ? u"" : u"field " + std::u16string(field) + u" of ";
-    place += u"record " + IntToStr(static_cast<std::int64_t>(number));
-    if (!call.empty())
-        place += u" (" + call + u")";
-    return place;
+    return RecordPlace(field, number, call);
 }
 
 std::u16string JoinLines(const TStringList& lines) {
@@ -101,7 +107,7 @@ TReportCheck TReportReader::Finish() {
         std::rethrow_exception(FHeaderError);
     if (FCheck.RecordCount < 1) {
         FCheck.Failure = u"* Error: No ADIF records received";
-    } else if (static_cast<std::size_t>(FCheck.RecordCount) > FRecordsHeld) {
+    } else if (static_cast<std::size_t>(FCheck.RecordCount) != FRecordsHeld) {
         FCheck.Failure = u"* Error: Report announces " + IntToStr(FCheck.RecordCount) +
                          u" records but holds " + IntToStr(static_cast<std::int64_t>(FRecordsHeld));
     } else if (FRecordError) {
@@ -185,8 +191,20 @@ std::optional<std::u16string> TVerificationRun::Process(const std::u16string& lo
         throw;
     }
     TReconciliation reconciliation(FView.HostServer(), logKey, query, errorLogPath);
-    if (report.Failure.empty())
+    if (report.Failure.empty()) {
+        std::size_t bad = report.Records.size();
+        try {
+            reconciliation.CheckConfirmationDates(report.Records, &bad);
+        } catch (...) {
+            if (bad < report.Records.size())
+                FView.MsgProgress(1,
+                                  u"Bad value in " +
+                                      RecordPlace(u"QSLRDATE", bad + 1, report.Records[bad].Call),
+                                  true);
+            throw;
+        }
         reconciliation.ClearMarks(FView, from, until);
+    }
     if (report.LastUpload)
         FView.MsgProgress(
             1, u"Most recent QSO uploaded at " + FormatUserDateTime(*report.LastUpload), true);
