@@ -64,6 +64,20 @@ int WriteToFile(std::u16string_view path, std::string_view bytes, DWORD access, 
     return file.Close();
 }
 
+// A new, empty file with a unique name in the folder of `path`, or an empty name and the error.
+std::wstring CreateSiblingTemporary(const std::wstring& path, int& error) {
+    const std::size_t separator = path.find_last_of(L"\\/");
+    const std::wstring folder = separator == path.npos ? L"." : path.substr(0, separator + 1);
+    std::wstring name(MAX_PATH, L'\0');
+    if (GetTempFileNameW(folder.c_str(), L"new", 0, name.data()) == 0) {
+        error = LastError();
+        return {};
+    }
+    name.resize(name.find(L'\0'));
+    error = 0;
+    return name;
+}
+
 } // namespace
 
 std::string NativePath(std::u16string_view path) {
@@ -101,8 +115,33 @@ int ReadFileBytes(std::u16string_view path, std::string& bytes) {
     }
 }
 
-int WriteFileBytes(std::u16string_view path, std::string_view bytes) {
-    return WriteToFile(path, bytes, GENERIC_WRITE, CREATE_ALWAYS);
+int ReplaceFileBytes(std::u16string_view path, std::string_view bytes) {
+    const std::wstring target = Win32::ToWide(path);
+    int error = 0;
+    const std::wstring temporary = CreateSiblingTemporary(target, error);
+    if (error != 0)
+        return error;
+    {
+        TFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                     TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        error = file.Valid() ? WriteAll(file.Get(), bytes) : LastError();
+        if (error == 0 && !FlushFileBuffers(file.Get()))
+            error = LastError();
+        if (file.Valid())
+            if (const int closed = file.Close(); error == 0)
+                error = closed;
+    }
+    // The new file takes the old one's attributes (hidden, archive and the like).
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (error == 0 && attributes != INVALID_FILE_ATTRIBUTES &&
+        !SetFileAttributesW(temporary.c_str(), attributes))
+        error = LastError();
+    if (error == 0 && !MoveFileExW(temporary.c_str(), target.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = LastError();
+    if (error != 0)
+        DeleteFileW(temporary.c_str());
+    return error;
 }
 
 bool IsMissingFileError(int code) {

@@ -1,5 +1,5 @@
 // The Win32 platform layer over the real system: icons and the window's WM_SETICON, the ANSI
-// code page, the system's message texts and files that are missing.
+// code page, the system's message texts, files that are missing and a file replaced whole.
 #include "Platform/Files.h"
 #include "Platform/Icons.h"
 #include "Platform/Locale.h"
@@ -105,6 +105,27 @@ TEST(Win32System, MessageTextsAndMissingFiles) {
     const std::uint32_t start = Platform::TickCount();
     Sleep(20);
     EXPECT_GE(Platform::TickCount() - start, 10u);
+}
+
+TEST(Win32Files, ReplacedFileKeepsItsAttributesAndLeavesNoTemporaryFile) {
+    const std::u16string path = BesideTheProgram(u"replaced.ini");
+    ASSERT_EQ(Platform::ReplaceFileBytes(path, "old"), 0);
+    const std::wstring widePath(path.begin(), path.end());
+    ASSERT_TRUE(SetFileAttributesW(widePath.c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+    EXPECT_EQ(Platform::ReplaceFileBytes(path, "new\r\n"), 0);
+    std::string bytes;
+    EXPECT_EQ(Platform::ReadFileBytes(path, bytes), 0);
+    EXPECT_EQ(bytes, "new\r\n");
+    EXPECT_NE(GetFileAttributesW(widePath.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = widePath.substr(0, widePath.find_last_of(L'\\') + 1) + L"new*.tmp";
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no temporary file is left behind";
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    SetFileAttributesW(widePath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Platform::RemoveFile(path), 0);
 }
 
 } // namespace
