@@ -4,16 +4,20 @@
 // it is told to accept an unknown authority and the transport checks the chain itself at each
 // request, once the handshake is done. The request's query carries the password, and a refusal
 // at that point does not stop the request everywhere, so a HEAD request without the query proves
-// the server first; the real request follows on the connection it opened.
+// the server first; the real request follows on the connection it opened. WinHTTP's receive
+// timeout ends a silent transfer; the stall rule and the body cap are checked between reads.
 #include "Plugins/Corvane/HttpTransport.h"
 
 #include "Platform/Files.h"
+#include "Platform/Locale.h"
 
 #include <wincrypt.h>
 #include <winhttp.h>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -21,7 +25,9 @@
 
 namespace {
 
-constexpr int NetworkWaitMilliseconds = 90 * 1000;
+int Milliseconds(std::chrono::seconds wait) {
+    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count());
+}
 constexpr const wchar_t* UserAgent = L"Mozilla/4.0 (compatible; Synapse)";
 
 std::wstring ToWide(std::u16string_view text) {
@@ -149,21 +155,23 @@ bool NamesAddress(PCCERT_CONTEXT certificate, const std::array<BYTE, 4>& address
     return found;
 }
 
-// Whether the server's certificate chains to a root that the system trusts or that the bundle
-// holds, and is valid for `host` today. An IP address is looked up among the certificate's
-// alternative names here, since not every system's name check knows them.
-bool ServerTrusted(PCCERT_CONTEXT certificate, const TCertificateStore& bundle,
-                   const std::wstring& host) {
+// Why the server's certificate is refused, or nothing when it chains to a root that the system
+// trusts or that the bundle holds and is valid for `host` today. An IP address is looked up
+// among the certificate's alternative names here, since not every system's name check knows
+// them.
+std::optional<TTransferFailure> CertificateFault(PCCERT_CONTEXT certificate,
+                                                 const TCertificateStore& bundle,
+                                                 const std::wstring& host) {
     const std::optional<std::array<BYTE, 4>> address = Ipv4Address(host);
     if (address && !NamesAddress(certificate, *address))
-        return false;
+        return TTransferFailure::CertificateWrongName;
     CERT_CHAIN_PARA chainPara{};
     chainPara.cbSize = sizeof chainPara;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
     if (!CertGetCertificateChain(nullptr, certificate, nullptr, bundle.Get(), &chainPara, 0,
                                  nullptr, &chain))
-        return false;
-    bool trusted = false;
+        return TTransferFailure::CertificateUntrusted;
+    std::optional<TTransferFailure> fault = TTransferFailure::CertificateUntrusted;
     if (chain->cChain > 0 && chain->rgpChain[0]->cElement > 0) {
         const CERT_SIMPLE_CHAIN& simple = *chain->rgpChain[0];
         PCCERT_CONTEXT root = simple.rgpElement[simple.cElement - 1]->pCertContext;
@@ -184,24 +192,107 @@ bool ServerTrusted(PCCERT_CONTEXT certificate, const TCertificateStore& bundle,
         policyPara.pvExtraPolicyPara = &ssl;
         CERT_CHAIN_POLICY_STATUS status{};
         status.cbSize = sizeof status;
-        trusted =
+        const bool timeValid = (errors & CERT_TRUST_IS_NOT_TIME_VALID) == 0;
+        // The policy runs on a sound chain only.
+        const bool policyRan =
             chainSound &&
-            CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &status) &&
-            status.dwError == 0;
+            CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &status);
+        if (!timeValid || (policyRan && status.dwError == static_cast<DWORD>(CERT_E_EXPIRED)))
+            fault = TTransferFailure::CertificateExpired;
+        else if (policyRan && status.dwError == 0)
+            fault = std::nullopt;
+        else if (policyRan && status.dwError == static_cast<DWORD>(CERT_E_CN_NO_MATCH))
+            fault = TTransferFailure::CertificateWrongName;
     }
     CertFreeCertificateChain(chain);
-    return trusted;
+    return fault;
+}
+
+// The failure a WinHTTP error code stands for.
+TTransferFailure ClassifyFailure(DWORD error) {
+    switch (error) {
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+        return TTransferFailure::NameNotFound;
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+        return TTransferFailure::ConnectionRefused;
+    case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:
+        return TTransferFailure::CertificateExpired;
+    case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
+        return TTransferFailure::CertificateWrongName;
+    case ERROR_WINHTTP_SECURE_INVALID_CA:
+    case ERROR_WINHTTP_SECURE_INVALID_CERT:
+    case ERROR_WINHTTP_SECURE_CERT_REVOKED:
+    case ERROR_WINHTTP_SECURE_CERT_REV_FAILED:
+        return TTransferFailure::CertificateUntrusted;
+    case ERROR_WINHTTP_SECURE_FAILURE:
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
+        return TTransferFailure::SecureChannelFailed;
+    case ERROR_WINHTTP_TIMEOUT:
+        return TTransferFailure::NoAnswer;
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
+        return TTransferFailure::ConnectionLost;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+        return TTransferFailure::OutOfMemory;
+    default:
+        return TTransferFailure::Other;
+    }
+}
+
+// The failure WinHTTP's report of a refused certificate stands for.
+TTransferFailure ClassifySecureFailure(DWORD flags) {
+    if ((flags & WINHTTP_CALLBACK_STATUS_FLAG_CERT_DATE_INVALID) != 0)
+        return TTransferFailure::CertificateExpired;
+    if ((flags & WINHTTP_CALLBACK_STATUS_FLAG_CERT_CN_INVALID) != 0)
+        return TTransferFailure::CertificateWrongName;
+    if ((flags &
+         (WINHTTP_CALLBACK_STATUS_FLAG_INVALID_CA | WINHTTP_CALLBACK_STATUS_FLAG_INVALID_CERT |
+          WINHTTP_CALLBACK_STATUS_FLAG_CERT_REVOKED |
+          WINHTTP_CALLBACK_STATUS_FLAG_CERT_REV_FAILED)) != 0)
+        return TTransferFailure::CertificateUntrusted;
+    return TTransferFailure::SecureChannelFailed;
+}
+
+// The announced Content-Length of a response, or nothing when none (or no number) was sent.
+std::optional<std::uint64_t> ContentLength(HINTERNET request) {
+    wchar_t text[32] = {};
+    DWORD size = sizeof text;
+    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX,
+                             text, &size, WINHTTP_NO_HEADER_INDEX))
+        return std::nullopt;
+    std::string digits;
+    for (const wchar_t* c = text; *c != L'\0'; ++c)
+        if (*c != L' ')
+            digits += *c >= L'0' && *c <= L'9' ? static_cast<char>(*c) : 'x';
+    std::uint64_t length = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), length);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
+        return std::nullopt;
+    return length;
 }
 
 class TWinHttpTransport final : public THttpTransport {
 public:
-    explicit TWinHttpTransport(std::u16string bundlePath) : FBundlePath(std::move(bundlePath)) {}
+    TWinHttpTransport(std::u16string bundlePath, const TTransferLimits& limits)
+        : FBundlePath(std::move(bundlePath)), FLimits(limits) {}
 
     THttpResponse Get(std::u16string_view address) override {
         THttpResponse response;
+        FFailure.reset();
+        FStatus = 0;
+        FError = 0;
         response.Received = Transfer(ToWide(address), response.Body);
-        if (!response.Received)
+        response.Status = FStatus;
+        if (!response.Received) {
             response.Body.clear();
+            const TTransferFailure failure = FFailure.value_or(TTransferFailure::Other);
+            const std::u16string detail =
+                failure == TTransferFailure::Other && FError != 0
+                    ? u"error " + Platform::Utf8ToUtf16(std::to_string(FError))
+                    : std::u16string();
+            response.Failure = TransferFailureText(failure, FLimits, detail);
+        }
         return response;
     }
 
@@ -242,18 +333,23 @@ private:
             return false;
         TInternetHandle session(WinHttpOpen(UserAgent, WINHTTP_ACCESS_TYPE_NO_PROXY,
                                             WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        // A wait for the server is bounded by the connection limit; a read that brings nothing for
+        // the stall window ends the transfer.
         if (session.Get() == nullptr ||
-            !WinHttpSetTimeouts(session.Get(), NetworkWaitMilliseconds, NetworkWaitMilliseconds,
-                                NetworkWaitMilliseconds, NetworkWaitMilliseconds))
-            return false;
+            !WinHttpSetTimeouts(
+                session.Get(), Milliseconds(FLimits.ConnectWait), Milliseconds(FLimits.ConnectWait),
+                Milliseconds(FLimits.ConnectWait), Milliseconds(FLimits.StallWindow)))
+            return FailWithLastError();
         TInternetHandle connection(
             WinHttpConnect(session.Get(), target.Host.c_str(), target.Port, 0));
         if (connection.Get() == nullptr)
-            return false;
+            return FailWithLastError();
         FHost = target.Host;
         FCheckServer = target.Secure && !FBundlePath.empty();
-        if (FCheckServer && (!LoadBundle() || !Exchange(connection.Get(), L"HEAD", target.Path,
-                                                        target.Secure, nullptr)))
+        if (FCheckServer && !LoadBundle())
+            return Fail(TTransferFailure::SecureChannelFailed);
+        if (FCheckServer &&
+            !Exchange(connection.Get(), L"HEAD", target.Path, target.Secure, nullptr))
             return false;
         return Exchange(connection.Get(), L"GET", target.PathAndQuery, target.Secure, &body);
     }
@@ -265,12 +361,22 @@ private:
                                                    WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                    secure ? WINHTTP_FLAG_SECURE : 0));
         if (request.Get() == nullptr || !Configure(request.Get()))
+            return FailWithLastError();
+        const bool sent =
+            WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                               WINHTTP_NO_REQUEST_DATA, 0, 0, reinterpret_cast<DWORD_PTR>(this));
+        if (FFailure)
+            return false; // the server's certificate was refused
+        if (!sent || !WinHttpReceiveResponse(request.Get(), nullptr))
+            return FailWithLastError();
+        if (FFailure)
             return false;
-        FRefused = false;
-        if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                WINHTTP_NO_REQUEST_DATA, 0, 0, reinterpret_cast<DWORD_PTR>(this)) ||
-            FRefused || !WinHttpReceiveResponse(request.Get(), nullptr) || FRefused)
-            return false;
+        DWORD status = 0;
+        DWORD size = sizeof status;
+        if (WinHttpQueryHeaders(
+                request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
+            FStatus = static_cast<long>(status);
         return body == nullptr || ReadBody(request.Get(), *body);
     }
 
@@ -283,70 +389,111 @@ private:
         DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
         if (!WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never))
             return false;
-        if (!FCheckServer)
-            return true;
         // The bundle may vouch for an authority the system does not know: WinHTTP lets such a
         // chain (and a name it may not know how to match) through, and CheckServer decides.
         DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
-        if (!WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags))
+        if (FCheckServer &&
+            !WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags))
             return false;
         return WinHttpSetStatusCallback(request, &TWinHttpTransport::OnStatus,
-                                        WINHTTP_CALLBACK_FLAG_SEND_REQUEST,
+                                        WINHTTP_CALLBACK_FLAG_SEND_REQUEST |
+                                            WINHTTP_CALLBACK_FLAG_SECURE_FAILURE,
                                         0) != WINHTTP_INVALID_STATUS_CALLBACK;
     }
 
-    static void CALLBACK OnStatus(HINTERNET request, DWORD_PTR context, DWORD status, void*,
-                                  DWORD) {
-        if (status != WINHTTP_CALLBACK_STATUS_SENDING_REQUEST || context == 0)
+    static void CALLBACK OnStatus(HINTERNET request, DWORD_PTR context, DWORD status,
+                                  void* information, DWORD) {
+        if (context == 0)
             return;
         auto* transport = reinterpret_cast<TWinHttpTransport*>(context);
-        if (!transport->CheckServer(request))
-            transport->FRefused = true;
+        if (status == WINHTTP_CALLBACK_STATUS_SECURE_FAILURE && information != nullptr)
+            transport->FFailure = ClassifySecureFailure(*static_cast<DWORD*>(information));
+        else if (status == WINHTTP_CALLBACK_STATUS_SENDING_REQUEST && transport->FCheckServer)
+            transport->CheckServer(request);
     }
 
-    bool CheckServer(HINTERNET request) const {
+    // Records why the server's certificate is refused, if it is.
+    void CheckServer(HINTERNET request) {
         PCCERT_CONTEXT certificate = nullptr;
         DWORD size = sizeof certificate;
         if (!WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &certificate, &size) ||
-            certificate == nullptr)
-            return false;
-        const bool trusted = ServerTrusted(certificate, FBundle, FHost);
+            certificate == nullptr) {
+            FFailure = TTransferFailure::CertificateUntrusted;
+            return;
+        }
+        if (const auto fault = CertificateFault(certificate, FBundle, FHost))
+            FFailure = fault;
         CertFreeCertificateContext(certificate);
-        return trusted;
     }
 
-    static bool ReadBody(HINTERNET request, std::string& body) {
+    // Reads the body under the stall rule and the cap. A body of announced length is received
+    // into one allocation; an announcement beyond the cap ends the transfer at once, and a body
+    // that ends before its announced length is no answer.
+    bool ReadBody(HINTERNET request, std::string& body) {
+        const std::uint64_t cap = FLimits.MaxBodyBytes;
+        const std::optional<std::uint64_t> length = ContentLength(request);
+        if (length) {
+            if (*length > cap)
+                return Fail(TTransferFailure::BodyTooLarge);
+            try {
+                body.reserve(static_cast<std::size_t>(*length));
+            } catch (const std::exception&) {
+                // Only no help: the body grows as it comes.
+            }
+        }
+        TStallWatch stallWatch(FLimits, TStallWatch::TClock::now());
         for (;;) {
             DWORD available = 0;
             if (!WinHttpQueryDataAvailable(request, &available))
-                return false;
-            if (available == 0)
-                return true;
+                return FailWithLastError();
+            if (available == 0) // the end: a body shorter than announced was cut off
+                return !length || body.size() >= *length || Fail(TTransferFailure::ConnectionLost);
+            if (body.size() + available > cap)
+                return Fail(TTransferFailure::BodyTooLarge);
             const std::size_t start = body.size();
             try {
                 body.resize(start + available);
             } catch (const std::exception&) {
-                return false; // out of memory: the transfer fails
+                return Fail(TTransferFailure::OutOfMemory);
             }
             DWORD read = 0;
             if (!WinHttpReadData(request, body.data() + start, available, &read))
-                return false;
+                return FailWithLastError();
             body.resize(start + read);
+            if (const auto stalled = stallWatch.Check(TStallWatch::TClock::now(), body.size()))
+                return Fail(*stalled);
         }
     }
 
+    // Records why the transfer ends (unless a cause is known already); false.
+    bool Fail(TTransferFailure failure) {
+        if (!FFailure)
+            FFailure = failure;
+        return false;
+    }
+
+    bool FailWithLastError() {
+        FError = GetLastError();
+        return Fail(ClassifyFailure(FError));
+    }
+
     std::u16string FBundlePath;
+    TTransferLimits FLimits;
     TCertificateStore FBundle;
-    // The host of the request under way, and whether its certificate was refused.
+    // The request under way: its host, whether the transport checks its certificate itself,
+    // its HTTP status, why it failed and WinHTTP's last error.
     std::wstring FHost;
     bool FCheckServer = false;
-    bool FRefused = false;
+    long FStatus = 0;
+    std::optional<TTransferFailure> FFailure;
+    DWORD FError = 0;
 };
 
 } // namespace
 
-std::unique_ptr<THttpTransport> CreateHttpTransport(std::u16string_view applicationFolder) {
+std::unique_ptr<THttpTransport> CreateHttpTransport(std::u16string_view applicationFolder,
+                                                    const TTransferLimits& limits) {
     const std::u16string bundle = std::u16string(applicationFolder) + u"\\curl-ca-bundle.crt";
     const bool hasBundle = !applicationFolder.empty() && Platform::FileExists(bundle);
-    return std::make_unique<TWinHttpTransport>(hasBundle ? bundle : std::u16string());
+    return std::make_unique<TWinHttpTransport>(hasBundle ? bundle : std::u16string(), limits);
 }
