@@ -2,16 +2,17 @@
 //
 // Opening creates the file and the table when they are missing (WAL journal). LOGS holds an
 // integer key ID and the columns LOGNAME (the owning log's key), QSODATE, OMCALL, QSOBAND,
-// QSOMODE, IOTA, GRIDSQUARE, LOTWSENT, LOTWRCVD and LOTWRCVDDATE. Dates are stored as
+// QSOMODE, IOTA, GRIDSQUARE, LOTWSENT, LOTWRCVD, LOTWRCVDDATE and ADIFFIELDS (the QSO's other
+// ADIF fields as ADIF text; added to a file made before it had the column). Dates are stored as
 // "YYYY-MM-DD HH:MM:SS" text and Booleans as 0/1. Two indexes serve the plug-ins' statements:
 // (LOGNAME, OMCALL, QSOBAND, QSOMODE, QSODATE) for the record match and (LOGNAME, QSODATE) for
 // date windows and first/last QSO.
 //
-// Statements come translated (SqlDialect.h); prepared statements are kept and reused by SQL
-// text. Updates are grouped into transactions: Execute leaves its write transaction open, and
-// it is committed by Commit(), by an Execute that finds it older than 500 ms or holding 5000
-// statements, before AddQsos and when the logbook closes. Reads on this connection see the
-// open transaction; other programs see the changes at the commit. A crash can thus lose the
+// Statements come translated (SqlDialect.h); their prepared statements are kept and reused by
+// SQL text (StatementCache.h). Updates are grouped into transactions: Execute leaves its write
+// transaction open, and it is committed by Commit(), by an Execute that finds it older than 500 ms
+// or holding 5000 statements, before AddQsos and when the logbook closes. Reads on this connection
+// see the open transaction; other programs see the changes at the commit. A crash can thus lose the
 // last fraction of a second of updates, but never leaves the file inconsistent. Failures throw
 // EHostError of class "EDatabaseError", except that Execute reports an update the database refuses
 // at run time (a constraint, a busy or read-only file) as not executed. One thread at a time.
@@ -21,6 +22,7 @@
 #include "Host/SqlDialect.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,13 +32,15 @@ struct sqlite3;
 
 namespace RefHost {
 
+class TStatementCache;
+
 // The rows of a query, every value as SQLite returned it.
 struct TResultSet {
     std::vector<std::u16string> Columns;
     std::vector<std::vector<TSqlValue>> Rows;
 };
 
-// One QSO as the importer adds it.
+// One QSO as the importer adds it and the exporter writes it.
 struct TQsoRecord {
     std::u16string LogName;
     TLogDateTime QsoDate;
@@ -48,6 +52,10 @@ struct TQsoRecord {
     bool LotwSent = false;
     bool LotwRcvd = false;
     std::optional<TLogDateTime> LotwRcvdDate;
+    // The QSO's other fields as ADIF text ("<FREQ:6>14.074<RST_SENT:2>59").
+    std::u16string OtherFields;
+
+    friend bool operator==(const TQsoRecord&, const TQsoRecord&) = default;
 };
 
 enum class TExecuteResult { Executed, Refused };
@@ -67,6 +75,9 @@ public:
     // Adds the QSOs in one transaction, skipping those already present (same log, date, call,
     // band and mode); returns how many were added. On failure nothing is added.
     std::size_t AddQsos(const std::vector<TQsoRecord>& qsos);
+    // Calls `take` with each QSO of the log `logName`, in time order; returns how many.
+    std::size_t ForEachQso(const std::u16string& logName,
+                           const std::function<void(const TQsoRecord&)>& take);
 
     // Commits the open write transaction, if any.
     void Commit();
@@ -74,10 +85,8 @@ public:
     const std::string& Path() const { return FPath; }
 
 private:
-    class TStatementCache;
-    class TLease;
-
     void Run(const char* sql);
+    void AddMissingColumns();
 
     std::string FPath;
     sqlite3* FDatabase = nullptr;

@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* UsageText = R"(usage:
   refhost import --db FILE --log KEY ADIF...
+  refhost export --db FILE --log KEY OUT.adi
   refhost query --db FILE "SELECT ..."
   refhost verify --db FILE --log KEY --operator CALL --login L --password P
                  [--from YYYY-MM-DD] [--until YYYY-MM-DD] [--no-from] [--no-until]
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
         std::filesystem::canonical("/proc/self/exe").parent_path().string();
     if (verb == "import")
         return RefHost::RunImport(words);
+    if (verb == "export")
+        return RefHost::RunExport(words);
     if (verb == "query")
         return RefHost::RunQuery(words);
     if (verb != "verify" && verb != "gui") {
