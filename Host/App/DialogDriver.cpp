@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 
 #include <iostream>
-#include <unistd.h>
 
 namespace RefHost {
 
@@ -28,9 +27,9 @@ QPushButton* Button(QWidget& dialog, const QString& caption) {
 
 } // namespace
 
-TDialogDriver::TDialogDriver(TDialogScript script, std::function<int()> progress)
-    : FScript(std::move(script)), FProgress(std::move(progress)),
-      FTerminal(isatty(STDERR_FILENO) != 0) {
+TDialogDriver::TDialogDriver(TDialogScript script, std::function<int()> recordsDone,
+                             TTerminalProgress* live)
+    : FScript(std::move(script)), FRecordsDone(std::move(recordsDone)), FLive(live) {
     FPoll.setInterval(20);
     FWatch.setInterval(100);
     connect(&FPoll, &QTimer::timeout, this, [this] { Poll(); });
@@ -88,11 +87,16 @@ void TDialogDriver::Drive(QWidget& dialog) {
         FProblem = verify ? QStringLiteral("\"Verify\" is disabled")
                           : QStringLiteral("the dialog has no \"Verify\" button");
     } else {
+        FMemo = Child<QPlainTextEdit>(dialog, "mProgress");
         FVerifyPressed = true;
+        if (FLive)
+            FLive->Start();
         const auto pressed = std::chrono::steady_clock::now();
         verify->click(); // returns when the run has ended
         FRunTime = std::chrono::steady_clock::now() - pressed;
-        DrawProgress(true);
+        FollowRun(true);
+        if (FLive)
+            FLive->Stop();
     }
     if (auto* memo = Child<QPlainTextEdit>(dialog, "mProgress"))
         FProgressLog = memo->toPlainText();
@@ -107,23 +111,37 @@ void TDialogDriver::Drive(QWidget& dialog) {
 
 void TDialogDriver::Watch() {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        std::cout << "message: " << box->windowTitle().toStdString() << ": "
-                  << box->text().toStdString() << std::endl;
+        Print("message: " + box->windowTitle().toStdString() + ": " + box->text().toStdString());
         box->accept();
     }
     if (FVerifyPressed)
-        DrawProgress(false);
+        FollowRun(false);
 }
 
-void TDialogDriver::DrawProgress(bool done) {
-    if (!FTerminal || !FProgress)
+void TDialogDriver::FollowRun(bool ended) {
+    if (FLive == nullptr || FMemo == nullptr)
         return;
-    const int records = FProgress();
-    if (done) {
-        std::cerr << "\r\033[K" << std::flush;
-        return;
+    static const QRegularExpression total(QStringLiteral("\\((\\d+) records\\) from inbox"));
+    const QStringList lines = FMemo->toPlainText().split(QLatin1Char('\n'));
+    // The last line is complete once it has its line end, or once the run has ended.
+    const qsizetype complete = ended && !lines.back().isEmpty() ? lines.size() : lines.size() - 1;
+    for (; FLinesShown < complete; ++FLinesShown) {
+        QString line = lines[FLinesShown];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (auto match = total.match(line); match.hasMatch())
+            FLive->SetTotal(match.captured(1).toLong());
+        FLive->Print(line.toStdString());
     }
-    std::cerr << "\rverifying: " << records << " records" << std::flush;
+    if (FRecordsDone)
+        FLive->SetDone(FRecordsDone());
+}
+
+void TDialogDriver::Print(const std::string& line) {
+    if (FLive)
+        FLive->Print(line);
+    else
+        std::cout << line << std::endl;
 }
 
 } // namespace RefHost

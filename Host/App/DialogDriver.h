@@ -5,19 +5,27 @@
 // login and password into "edLogin" and "edPassword", sets or empties the date fields
 // "dtLogFrom" and "dtLogUntil" as asked, presses "Verify" (which returns when the run ends),
 // takes the progress log's text ("mProgress") and, if asked, a screenshot, and presses
-// "Close". Meanwhile a watch timer answers message boxes (printing "message: CAPTION: TEXT")
-// and draws the run's progress on standard error when that is a terminal. The time "Verify"
-// took (the whole run) is kept. Host thread only.
+// "Close". Meanwhile a watch timer answers message boxes (printing "message: CAPTION: TEXT").
+// Given a terminal's live line, the driver starts it when it presses "Verify", prints the
+// progress log's lines there as they come, and keeps it told of the records' total (from the
+// line "... (N records) from inbox") and of the records done. The time "Verify" took (the whole
+// run) is kept. Host thread only.
 #pragma once
+
+#include "Host/App/TerminalProgress.h"
 
 #include <QDate>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <string>
+
+class QPlainTextEdit;
 
 namespace RefHost {
 
@@ -33,8 +41,9 @@ struct TDialogScript {
 
 class TDialogDriver : public QObject {
 public:
-    // `progress` gives the records done so far (for the terminal progress bar).
-    TDialogDriver(TDialogScript script, std::function<int()> progress);
+    // `recordsDone` gives the records done so far; `live` (null when the output is no
+    // terminal) shows the run as it goes.
+    TDialogDriver(TDialogScript script, std::function<int()> recordsDone, TTerminalProgress* live);
 
     void Arm();
     void Disarm();
@@ -45,20 +54,26 @@ public:
     std::chrono::duration<double> RunTime() const { return FRunTime; }
     // What went wrong while driving the dialog (empty when nothing did).
     const QString& Problem() const { return FProblem; }
+    // Whether the progress log's lines were printed on the terminal as they came.
+    bool ProgressLogShown() const { return FLive != nullptr; }
 
 private:
     void Poll();
     void Watch();
     void Drive(QWidget& dialog);
-    void DrawProgress(bool done);
+    // Passes what the run showed since the last call on to the live line.
+    void FollowRun(bool ended);
+    void Print(const std::string& line);
 
     TDialogScript FScript;
-    std::function<int()> FProgress;
+    std::function<int()> FRecordsDone;
+    TTerminalProgress* FLive;
     QTimer FPoll;
     QTimer FWatch;
     bool FDialogSeen = false;
     bool FVerifyPressed = false;
-    bool FTerminal = false;
+    QPointer<QPlainTextEdit> FMemo;
+    qsizetype FLinesShown = 0;
     QString FProgressLog;
     std::chrono::duration<double> FRunTime{};
     QString FProblem;

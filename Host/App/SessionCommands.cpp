@@ -1,7 +1,9 @@
 // The verbs that load the plug-in: verify (acting as the user) and gui (the window).
 #include "Host/App/Commands.h"
 #include "Host/App/DialogDriver.h"
+#include "Host/App/Password.h"
 #include "Host/App/Session.h"
+#include "Host/App/TerminalProgress.h"
 
 #include "Host/HostError.h"
 
@@ -10,8 +12,11 @@
 #include "Platform/Locale.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <iostream>
+
+#include <unistd.h>
 
 namespace RefHost {
 
@@ -45,6 +50,28 @@ bool Succeeded(const TSessionEvents& events, const QString& progressLog) {
     return journalSuccess && progressLog.contains(QStringLiteral("* Done."));
 }
 
+// The LoTW password: from --password-file, from --password (which other users can see), or
+// asked for on the terminal.
+std::string Password(const TOptions& options, const std::string& login) {
+    const auto file = options.Value("password-file");
+    const auto given = options.Value("password");
+    if (file && given)
+        throw std::invalid_argument("give --password or --password-file, not both");
+    if (file)
+        return ReadPasswordFile(*file);
+    if (given) {
+        std::cerr << "refhost verify: warning: a password given with --password is visible to "
+                     "other users in the process list and stays in the shell's history; use "
+                     "--password-file FILE, or leave both out to be asked for it"
+                  << std::endl;
+        return *given;
+    }
+    if (auto typed = PromptForPassword("LoTW password for " + login + ": "))
+        return *typed;
+    throw std::invalid_argument("give the password with --password-file FILE, or run on a "
+                                "terminal to be asked for it");
+}
+
 int Usage(const char* verb, const std::exception& e) {
     std::cerr << "refhost " << verb << ": " << e.what() << "\n";
     return 2;
@@ -56,13 +83,14 @@ int RunVerify(const TWords& words, const std::string& programDir) {
     TOptions options;
     TDialogScript script;
     auto valued = TSession::ValuedOptions();
-    valued.insert({"login", "password", "from", "until", "resource", "screenshot"});
+    valued.insert(
+        {"login", "password", "password-file", "from", "until", "resource", "screenshot"});
     try {
         options = TOptions::Parse(words, valued, {"no-from", "no-until", "show", "timing"});
         options.Required("db");
         options.Required("log");
         script.Login = QString::fromStdString(options.Required("login"));
-        script.Password = QString::fromStdString(options.Required("password"));
+        script.Password = QString::fromStdString(Password(options, options.Required("login")));
         script.From = DateOption(options, "from");
         script.Until = DateOption(options, "until");
         script.EmptyFrom = options.Flag("no-from");
@@ -89,13 +117,27 @@ int RunVerify(const TWords& words, const std::string& programDir) {
                       << Platform::Utf16ToUtf8(VerifyCommand) << "\" command" << std::endl;
             return 1;
         }
-        TDialogDriver driver(script,
-                             [&events] { return events.Calls("IHostServer.RecordExists"); });
+        // On a terminal the run shows as it goes; piped output gets the progress log at the end.
+        std::optional<TTerminalProgress> live;
+        if (isatty(STDOUT_FILENO) != 0) {
+            live.emplace(std::cout);
+            events.PrintLine = [&live](const std::string& line) {
+                live->Print(line);
+            };
+        }
+        TDialogDriver driver(
+            script, [&events] { return events.Calls("IHostServer.RecordExists"); },
+            live ? &*live : nullptr);
         driver.Arm();
         const HRESULT status = item->Click();
         driver.Disarm();
+        if (live) {
+            live->Stop();
+            events.PrintLine = nullptr;
+        }
         session.Logbook().Commit();
-        std::cout << driver.ProgressLog().toStdString() << std::endl;
+        if (!driver.ProgressLogShown())
+            std::cout << driver.ProgressLog().toStdString() << std::endl;
         if (events.TimeHostCalls)
             std::cout << "timing: run " << driver.RunTime().count() << " s, inside host calls "
                       << events.HostCallTime().count() << " s (" << events.HostCallCount()
@@ -125,8 +167,10 @@ int RunVerify(const TWords& words, const std::string& programDir) {
 
 int RunGui(const TWords& words, const std::string& programDir) {
     TOptions options;
+    auto valued = TSession::ValuedOptions();
+    valued.insert("screenshot");
     try {
-        options = TOptions::Parse(words, TSession::ValuedOptions(), {});
+        options = TOptions::Parse(words, valued, {});
         options.Required("db");
         options.Required("log");
     } catch (const std::invalid_argument& e) {
@@ -136,8 +180,19 @@ int RunGui(const TWords& words, const std::string& programDir) {
     events.ShowMessageBoxes = true;
     try {
         TSession session(options, programDir, events, TLogListing::Listed);
-        session.Window().show();
+        THostWindow& window = session.Window();
+        window.show();
         session.Start();
+        // --screenshot: the window's picture once it has been drawn, then the program ends.
+        if (auto path = options.Value("screenshot")) {
+            QTimer::singleShot(1000, &window, [&window, path = QString::fromStdString(*path)] {
+                std::cout << "status: " << window.CountsText().toStdString() << std::endl;
+                if (!window.grab().save(path))
+                    std::cerr << "refhost gui: cannot write the screenshot " << path.toStdString()
+                              << std::endl;
+                window.close();
+            });
+        }
         const int status = QApplication::exec();
         return session.Stop() ? status : 1;
     } catch (const std::invalid_argument& e) {

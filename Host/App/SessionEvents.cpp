@@ -22,22 +22,27 @@ void TSessionEvents::Returned(const char*) noexcept {
         FHostCallTime += TClock::now() - FCallEntered;
 }
 
+void TSessionEvents::Print(const std::string& line) const {
+    if (PrintLine)
+        PrintLine(line);
+    else
+        std::cout << line << std::endl;
+}
+
 void TSessionEvents::Journal(const std::u16string& line) {
     FJournal.push_back(Platform::Utf16ToUtf8(line));
-    std::cout << "journal: " << FJournal.back() << std::endl;
+    Print("journal: " + FJournal.back());
 }
 
 void TSessionEvents::Message(const std::u16string& caption, const std::u16string& text) {
-    std::cout << "message: " << Platform::Utf16ToUtf8(caption) << ": "
-              << Platform::Utf16ToUtf8(text) << std::endl;
+    Print("message: " + Platform::Utf16ToUtf8(caption) + ": " + Platform::Utf16ToUtf8(text));
     if (ShowMessageBoxes)
         QMessageBox::information(QApplication::activeWindow(), QString::fromStdU16String(caption),
                                  QString::fromStdU16String(text));
 }
 
 void TSessionEvents::Command(const std::u16string& name, const std::u16string& parameter) {
-    std::cout << "command: " << Platform::Utf16ToUtf8(name) << " "
-              << Platform::Utf16ToUtf8(parameter) << std::endl;
+    Print("command: " + Platform::Utf16ToUtf8(name) + " " + Platform::Utf16ToUtf8(parameter));
     if (name == u"REFRESH" && OnRefresh)
         OnRefresh();
 }

@@ -1,7 +1,8 @@
 // SessionEvents: how a refhost session shows the host's events.
 //
 // Every journal line, message box and command is printed on standard output
-// ("journal: LINE", "message: CAPTION: TEXT", "command: NAME PARAMETER") and remembered; in
+// ("journal: LINE", "message: CAPTION: TEXT", "command: NAME PARAMETER"), or through PrintLine
+// when that is set, and remembered; in
 // the window (gui) a message also appears as a message box, and "REFRESH" and menu changes
 // reach the window through the callbacks. A database refusal is printed on standard error.
 // Counts of host operations are kept for the progress display; on request the time spent inside
@@ -30,6 +31,8 @@ public:
 
     // Message boxes in the window as well as on the console.
     bool ShowMessageBoxes = false;
+    // Prints a line instead of standard output (a terminal's live display).
+    std::function<void(const std::string&)> PrintLine;
     std::function<void()> OnRefresh;
     std::function<void()> OnMenuChanged;
     // Sum the time spent inside host operations.
@@ -41,6 +44,8 @@ public:
     long HostCallCount() const { return FHostCallCount; }
 
 private:
+    void Print(const std::string& line) const;
+
     using TClock = std::chrono::steady_clock;
 
     std::vector<std::string> FJournal;
