@@ -80,7 +80,8 @@ TSqlValue ColumnValue(sqlite3_stmt* stmt, int column) {
 } // namespace
 
 TLogbook::TLogbook(const std::string& path) : FPath(path) {
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    // One thread at a time: the connection needs no locks of its own.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &FDatabase, flags, nullptr) != SQLITE_OK) {
         std::string reason = FDatabase ? sqlite3_errmsg(FDatabase) : "out of memory";
         sqlite3_close(FDatabase);
@@ -94,6 +95,7 @@ TLogbook::TLogbook(const std::string& path) : FPath(path) {
         Run("PRAGMA journal_mode=WAL");
         Run("PRAGMA synchronous=NORMAL");
         Run("PRAGMA mmap_size=268435456");
+        Run("PRAGMA cache_size=-32768");
         Run(Schema);
         AddMissingColumns();
     } catch (...) {

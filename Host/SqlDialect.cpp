@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <forward_list>
 
 namespace RefHost {
 
@@ -16,10 +17,10 @@ enum class TTokenKind { Word, Literal, Symbol, End };
 
 struct TToken {
     TTokenKind Kind;
-    std::u16string_view Text; // the source characters (upper-cased words compare on Upper)
-    std::u16string Upper;     // words only
-    TSqlValue Value;          // literals only
-    std::size_t Position;     // 1-based character position in the source
+    std::u16string_view Text;  // the source characters (upper-cased words compare on Upper)
+    std::u16string_view Upper; // words only: the source itself when it is upper case
+    TSqlValue Value;           // literals only
+    std::size_t Position;      // 1-based character position in the source
 };
 
 constexpr std::array<std::u16string_view, 18> Keywords = {
@@ -56,10 +57,12 @@ std::u16string Upper(std::u16string_view text) {
                        std::to_string(position) + " in \"" + Platform::Utf16ToUtf8(source) + "\"");
 }
 
-// Splits dialect text into tokens; literals are decoded on the way.
+// Splits dialect text into tokens; literals are decoded on the way. Words that are not upper
+// case are upper-cased into `upperWords`, which must outlive the tokens.
 class TTokenizer {
 public:
-    explicit TTokenizer(std::u16string_view source) : FSource(source) {}
+    TTokenizer(std::u16string_view source, std::forward_list<std::u16string>& upperWords)
+        : FSource(source), FUpperWords(upperWords) {}
 
     std::vector<TToken> Tokens() {
         std::vector<TToken> tokens;
@@ -95,13 +98,16 @@ private:
     }
 
     TToken Word(std::u16string_view text, std::size_t start) {
-        auto upper = Upper(text);
+        std::u16string_view upper = text;
+        if (std::any_of(text.begin(), text.end(),
+                        [](char16_t c) { return c >= u'a' && c <= u'z'; }))
+            upper = FUpperWords.emplace_front(Upper(text));
         if (upper == u"TRUE" || upper == u"FALSE")
             return {
                 TTokenKind::Literal, text, {}, std::int64_t{upper == u"TRUE" ? 1 : 0}, start + 1};
         if (upper == u"NULL")
-            return {TTokenKind::Literal, text, std::move(upper), std::monostate{}, start + 1};
-        return {TTokenKind::Word, text, std::move(upper), {}, start + 1};
+            return {TTokenKind::Literal, text, upper, std::monostate{}, start + 1};
+        return {TTokenKind::Word, text, upper, {}, start + 1};
     }
 
     TToken Number(std::size_t start) {
@@ -160,40 +166,56 @@ private:
         if (close == std::u16string_view::npos)
             Fail(FSource, start + 1, "an unterminated date literal");
         const auto body = FSource.substr(start + 1, close - start - 1);
+        // A date's text is short and ASCII: it is read from a narrow copy on the stack.
+        std::array<char, 24> narrow{};
         const bool ascii =
+            body.size() <= narrow.size() &&
             std::all_of(body.begin(), body.end(), [](char16_t c) { return c < 0x80; });
-        auto date = ascii ? ParseLogDateTime(Platform::Utf16ToUtf8(body)) : std::nullopt;
+        if (ascii)
+            std::copy(body.begin(), body.end(), narrow.begin());
+        auto date =
+            ascii ? ParseLogDateTime(std::string_view(narrow.data(), body.size())) : std::nullopt;
         if (!date)
             Fail(FSource, start + 1,
                  "a date literal that is not a real yyyy-mm-dd [hh:mm] date (#" +
                      Platform::Utf16ToUtf8(body) + "#)");
         FPos = close + 1;
+        const std::string stored = date->StoredText();
         return {TTokenKind::Literal,
                 FSource.substr(start, FPos - start),
                 {},
-                Platform::Utf8ToUtf16(date->StoredText()),
+                std::u16string(stored.begin(), stored.end()),
                 start + 1};
     }
 
     TToken Symbol(std::size_t start) {
-        static constexpr std::array<std::u16string_view, 9> Symbols = {
-            u"<=", u">=", u"<>", u"=", u"<", u">", u"(", u")", u","};
-        // "*" is its own symbol too; listed apart so that the two-character ones match first.
-        for (auto symbol : Symbols) {
-            if (FSource.substr(FPos, symbol.size()) == symbol) {
-                FPos += symbol.size();
-                return {TTokenKind::Symbol, symbol, {}, {}, start + 1};
-            }
+        const char16_t next = FPos + 1 < FSource.size() ? FSource[FPos + 1] : u'\0';
+        std::size_t length = 1;
+        switch (FSource[FPos]) {
+        case u'<':
+            length = next == u'=' || next == u'>' ? 2 : 1;
+            break;
+        case u'>':
+            length = next == u'=' ? 2 : 1;
+            break;
+        case u'=':
+        case u'(':
+        case u')':
+        case u',':
+        case u'*':
+            break;
+        default:
+            Fail(FSource, start + 1,
+                 "an unexpected character '" + Platform::Utf16ToUtf8(FSource.substr(FPos, 1)) +
+                     "'");
         }
-        if (FSource[FPos] == u'*') {
-            ++FPos;
-            return {TTokenKind::Symbol, u"*", {}, {}, start + 1};
-        }
-        Fail(FSource, start + 1,
-             "an unexpected character '" + Platform::Utf16ToUtf8(FSource.substr(FPos, 1)) + "'");
+        const auto symbol = FSource.substr(FPos, length);
+        FPos += length;
+        return {TTokenKind::Symbol, symbol, {}, {}, start + 1};
     }
 
     std::u16string_view FSource;
+    std::forward_list<std::u16string>& FUpperWords;
     std::size_t FPos = 0;
 };
 
@@ -201,7 +223,9 @@ private:
 class TParser {
 public:
     explicit TParser(std::u16string_view source)
-        : FSource(source), FTokens(TTokenizer(source).Tokens()) {}
+        : FSource(source), FTokens(TTokenizer(source, FUpperWords).Tokens()) {
+        FResult.Sql.reserve(source.size() + 16); // literals shrink to "?", an exists test grows
+    }
 
     TSqlStatement Statement() {
         if (Peek().Upper == u"SELECT") {
@@ -404,6 +428,7 @@ private:
     }
 
     std::u16string_view FSource;
+    std::forward_list<std::u16string> FUpperWords; // before FTokens, which view into it
     std::vector<TToken> FTokens;
     std::size_t FIndex = 0;
     TSqlStatement FResult;

@@ -6,7 +6,28 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <array>
+
 namespace RefHost {
+
+namespace {
+
+// Binds `text` in the database's encoding, UTF-8: an ASCII text (nearly every value of a log)
+// is narrowed here, which spares the engine its own conversion.
+int BindText(sqlite3_stmt* statement, int index, std::u16string_view text) {
+    std::array<char, 64> narrow{};
+    if (text.size() > narrow.size() ||
+        !std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; }))
+        return sqlite3_bind_text16(statement, index, text.data(),
+                                   static_cast<int>(text.size() * sizeof(char16_t)),
+                                   SQLITE_TRANSIENT);
+    std::copy(text.begin(), text.end(), narrow.begin());
+    return sqlite3_bind_text(statement, index, narrow.data(), static_cast<int>(text.size()),
+                             SQLITE_TRANSIENT);
+}
+
+} // namespace
 
 TStatementCache::TStatementCache(sqlite3* database, std::size_t capacity)
     : FDatabase(database), FCapacity(capacity) {}
@@ -23,15 +44,29 @@ std::size_t TStatementCache::Held() const {
     return held;
 }
 
-sqlite3_stmt* TStatementCache::Acquire(const std::u16string& sql) {
-    if (auto found = FShapes.find(sql); found != FShapes.end()) {
-        TShape& shape = found->second;
-        FUse.splice(FUse.begin(), FUse, shape.Use);
-        if (!shape.Free.empty()) {
-            sqlite3_stmt* statement = shape.Free.back();
-            shape.Free.pop_back();
-            return statement;
+TStatementCache::TEntry* TStatementCache::Find(const std::u16string& sql) {
+    // A verification alternates between a few shapes: comparing the texts of the shapes used
+    // last is cheaper than hashing a long text.
+    constexpr int Recent = 4;
+    int looked = 0;
+    for (auto use = FUse.begin(); use != FUse.end() && looked < Recent; ++use, ++looked) {
+        if ((*use)->first == sql) {
+            FUse.splice(FUse.begin(), FUse, use);
+            return *use;
         }
+    }
+    auto found = FShapes.find(sql);
+    if (found == FShapes.end())
+        return nullptr;
+    FUse.splice(FUse.begin(), FUse, found->second.Use);
+    return &*found;
+}
+
+sqlite3_stmt* TStatementCache::Acquire(const std::u16string& sql) {
+    if (TEntry* entry = Find(sql); entry && !entry->second.Free.empty()) {
+        sqlite3_stmt* statement = entry->second.Free.back();
+        entry->second.Free.pop_back();
+        return statement;
     }
     sqlite3_stmt* statement = nullptr;
     const int bytes = static_cast<int>(sql.size() * sizeof(char16_t));
@@ -48,19 +83,19 @@ sqlite3_stmt* TStatementCache::Acquire(const std::u16string& sql) {
 void TStatementCache::Return(const std::u16string& sql, sqlite3_stmt* statement) {
     sqlite3_reset(statement);
     sqlite3_clear_bindings(statement);
-    auto found = FShapes.find(sql);
-    if (found == FShapes.end()) {
+    TEntry* entry = Find(sql);
+    if (entry == nullptr) {
         if (FShapes.size() >= FCapacity) {
-            auto oldest = FShapes.find(*FUse.back());
+            TEntry* oldest = FUse.back();
             Finalise(oldest->second);
             FUse.pop_back();
-            FShapes.erase(oldest);
+            FShapes.erase(oldest->first);
         }
-        found = FShapes.emplace(sql, TShape{}).first;
-        FUse.push_front(&found->first);
-        found->second.Use = FUse.begin();
+        entry = &*FShapes.emplace(sql, TShape{}).first;
+        FUse.push_front(entry);
+        entry->second.Use = FUse.begin();
     }
-    found->second.Free.push_back(statement);
+    entry->second.Free.push_back(statement);
 }
 
 void TStatementCache::Finalise(TShape& shape) {
@@ -79,9 +114,7 @@ TPreparedStatement::TPreparedStatement(TStatementCache& cache, const TSqlStateme
         else if (auto* real = std::get_if<double>(&value))
             rc = sqlite3_bind_double(FStatement, index, *real);
         else if (auto* text = std::get_if<std::u16string>(&value))
-            rc = sqlite3_bind_text16(FStatement, index, text->data(),
-                                     static_cast<int>(text->size() * sizeof(char16_t)),
-                                     SQLITE_TRANSIENT);
+            rc = BindText(FStatement, index, *text);
         else
             rc = sqlite3_bind_null(FStatement, index);
         if (rc != SQLITE_OK) {

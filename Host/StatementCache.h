@@ -40,11 +40,15 @@ public:
 private:
     friend class TPreparedStatement;
 
+    struct TShape;
+    using TEntry = std::pair<const std::u16string, TShape>;
     struct TShape {
         std::vector<sqlite3_stmt*> Free;
-        std::list<const std::u16string*>::iterator Use; // its place in FUse
+        std::list<TEntry*>::iterator Use; // its place in FUse
     };
 
+    // The shape of `sql` made the most recently used one; null when the cache has none.
+    TEntry* Find(const std::u16string& sql);
     sqlite3_stmt* Acquire(const std::u16string& sql);
     void Return(const std::u16string& sql, sqlite3_stmt* statement);
     void Finalise(TShape& shape);
@@ -52,7 +56,7 @@ private:
     sqlite3* FDatabase;
     std::size_t FCapacity;
     std::unordered_map<std::u16string, TShape> FShapes;
-    std::list<const std::u16string*> FUse; // the shapes' texts, most recently used first
+    std::list<TEntry*> FUse; // the shapes, most recently used first
     std::size_t FPrepared = 0;
 };
 

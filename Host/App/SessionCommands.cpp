@@ -126,7 +126,8 @@ int RunVerify(const TWords& words, const std::string& programDir) {
             };
         }
         TDialogDriver driver(
-            script, [&events] { return events.Calls("IHostServer.RecordExists"); },
+            script,
+            [&session] { return session.Host().Faults().Calls("IHostServer.RecordExists"); },
             live ? &*live : nullptr);
         driver.Arm();
         const HRESULT status = item->Click();

@@ -9,12 +9,11 @@
 
 namespace RefHost {
 
-void TSessionEvents::Called(const char* operation) {
+void TSessionEvents::Called(const char*) {
     if (TimeHostCalls && FCallDepth++ == 0) {
         FCallEntered = TClock::now();
         ++FHostCallCount;
     }
-    ++FCalls[operation];
 }
 
 void TSessionEvents::Returned(const char*) noexcept {
@@ -55,11 +54,6 @@ void TSessionEvents::MenuChanged() {
 void TSessionEvents::StatementRefused(const std::u16string& statement, const std::string& reason) {
     std::cerr << "refhost: the logbook refused \"" << Platform::Utf16ToUtf8(statement)
               << "\": " << reason << std::endl;
-}
-
-int TSessionEvents::Calls(const std::string& operation) const {
-    auto found = FCalls.find(operation);
-    return found == FCalls.end() ? 0 : found->second;
 }
 
 } // namespace RefHost

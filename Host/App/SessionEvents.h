@@ -5,15 +5,14 @@
 // when that is set, and remembered; in
 // the window (gui) a message also appears as a message box, and "REFRESH" and menu changes
 // reach the window through the callbacks. A database refusal is printed on standard error.
-// Counts of host operations are kept for the progress display; on request the time spent inside
-// host operations is summed as well (nested operations count once). Host thread only.
+// On request the time spent inside host operations is summed (nested operations count once).
+// Host thread only.
 #pragma once
 
 #include "Host/HostEvents.h"
 
 #include <chrono>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -39,7 +38,6 @@ public:
     bool TimeHostCalls = false;
 
     const std::vector<std::string>& JournalLines() const { return FJournal; }
-    int Calls(const std::string& operation) const;
     std::chrono::duration<double> HostCallTime() const { return FHostCallTime; }
     long HostCallCount() const { return FHostCallCount; }
 
@@ -49,7 +47,6 @@ private:
     using TClock = std::chrono::steady_clock;
 
     std::vector<std::string> FJournal;
-    std::map<std::string, int> FCalls;
     int FCallDepth = 0;
     TClock::time_point FCallEntered;
     TClock::duration FHostCallTime{};
