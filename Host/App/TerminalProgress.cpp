@@ -113,8 +113,8 @@ std::string TTerminalProgress::LiveText() {
     std::string text = "reconciling: " + Grouped(done) + " of " + Grouped(FTotal) + " records (" +
                        std::to_string(done * 100 / FTotal) + " %)";
     if (seconds >= 0.5)
-        text += ", " + Grouped(static_cast<long>(static_cast<double>(done) / seconds)) +
-                " records/s";
+        text +=
+            ", " + Grouped(static_cast<long>(static_cast<double>(done) / seconds)) + " records/s";
     return text;
 }
 
