@@ -9,7 +9,7 @@
 #include "Platform/Icons.h"
 #include "Platform/IniFile.h"
 #include "Platform/Locale.h"
-#include "Platform/posix/WindowHandle.h"
+#include "Platform/qt/WindowHandle.h"
 
 #include <QBuffer>
 #include <QCloseEvent>

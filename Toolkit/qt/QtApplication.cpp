@@ -2,8 +2,8 @@
 // made here.
 #include "Toolkit/Application.h"
 
-#include "Platform/posix/WindowHandle.h"
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
+#include "Platform/qt/WindowHandle.h"
 #include "Toolkit/Form.h"
 #include "Toolkit/qt/QtControls.h"
 

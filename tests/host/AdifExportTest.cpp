@@ -4,7 +4,7 @@
 #include "Host/AdifImport.h"
 #include "Host/HostError.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

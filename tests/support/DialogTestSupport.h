@@ -5,7 +5,7 @@
 // TRecordedErrors replaces the error message box for the fixture's lifetime.
 #pragma once
 
-#include "Platform/posix/WindowHandle.h"
+#include "Platform/qt/WindowHandle.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 
