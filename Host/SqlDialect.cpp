@@ -225,6 +225,9 @@ public:
     explicit TParser(std::u16string_view source)
         : FSource(source), FTokens(TTokenizer(source, FUpperWords).Tokens()) {
         FResult.Sql.reserve(source.size() + 16); // literals shrink to "?", an exists test grows
+        FResult.Parameters.reserve(static_cast<std::size_t>(
+            std::count_if(FTokens.begin(), FTokens.end(),
+                          [](const TToken& token) { return token.Kind == TTokenKind::Literal; })));
     }
 
     TSqlStatement Statement() {
