@@ -80,6 +80,10 @@ TSqlValue ColumnValue(sqlite3_stmt* stmt, int column) {
 } // namespace
 
 TLogbook::TLogbook(const std::string& path) : FPath(path) {
+    // The engine's memory statistics take a process-wide lock at every allocation; nothing reads
+    // them. The setting holds only before the engine's first use; later it is refused unharmed.
+    static const int statistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)statistics;
     // One thread at a time: the connection needs no locks of its own.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path.c_str(), &FDatabase, flags, nullptr) != SQLITE_OK) {
