@@ -121,6 +121,8 @@ void TDialogDriver::Watch() {
 void TDialogDriver::FollowRun(bool ended) {
     if (FLive == nullptr || FMemo == nullptr)
         return;
+    if (FRecordsDone)
+        FLive->SetDone(FRecordsDone());
     static const QRegularExpression total(QStringLiteral("\\((\\d+) records\\) from inbox"));
     const QStringList lines = FMemo->toPlainText().split(QLatin1Char('\n'));
     // The last line is complete once it has its line end, or once the run has ended.
@@ -133,8 +135,6 @@ void TDialogDriver::FollowRun(bool ended) {
             FLive->SetTotal(match.captured(1).toLong());
         FLive->Print(line.toStdString());
     }
-    if (FRecordsDone)
-        FLive->SetDone(FRecordsDone());
 }
 
 void TDialogDriver::Print(const std::string& line) {
