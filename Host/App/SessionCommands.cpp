@@ -103,6 +103,15 @@ int RunVerify(const TWords& words, const std::string& programDir) {
     TSessionEvents events;
     events.TimeHostCalls = options.Flag("timing");
     try {
+        // On a terminal the run shows as it goes; piped output gets the progress log at the end.
+        // The live line outlives the session, whose end may still print.
+        std::optional<TTerminalProgress> live;
+        if (isatty(STDOUT_FILENO) != 0) {
+            live.emplace(std::cout);
+            events.PrintLine = [&live](const std::string& line) {
+                live->Print(line);
+            };
+        }
         // Only a window on the screen has a reader for its list of the log.
         const TLogListing listing =
             options.Flag("show") ? TLogListing::Listed : TLogListing::Unlisted;
@@ -116,14 +125,6 @@ int RunVerify(const TWords& words, const std::string& programDir) {
             std::cerr << "refhost verify: the plug-in offers no \""
                       << Platform::Utf16ToUtf8(VerifyCommand) << "\" command" << std::endl;
             return 1;
-        }
-        // On a terminal the run shows as it goes; piped output gets the progress log at the end.
-        std::optional<TTerminalProgress> live;
-        if (isatty(STDOUT_FILENO) != 0) {
-            live.emplace(std::cout);
-            events.PrintLine = [&live](const std::string& line) {
-                live->Print(line);
-            };
         }
         TDialogDriver driver(
             script,
