@@ -170,6 +170,10 @@ TEST_F(OperatorPath, WindowShowsTheLogAndItsCountsAfterAVerification) {
         shown.Output, "status: 40 QSOs   |   uploaded to LoTW: " + std::to_string(uploaded) +
                           "   |   confirmed: " + std::to_string(confirmed) + "   |   with grid: "))
         << shown.Output;
+    // Closing the window kept its size and columns in the settings file.
+    const std::string settings = bench.SettingsFile();
+    EXPECT_TRUE(Contains(settings, "[refhost window]")) << settings;
+    EXPECT_TRUE(Contains(settings, "Width=") && Contains(settings, "Columns=")) << settings;
     std::ifstream png(picture, std::ios::binary);
     std::string magic(8, '\0');
     png.read(magic.data(), 8);
