@@ -19,6 +19,9 @@ using namespace std::string_view_literals;
 enum class TTokenKind { Word, Literal, Symbol, End };
 
 struct TToken {
+    // Provided, so that a new token is not zero-filled before its members are set.
+    TToken() noexcept {}
+
     TTokenKind Kind = TTokenKind::End;
     std::u16string_view Text;  // the source characters (upper-cased words compare on Upper)
     std::u16string_view Upper; // words only: the source itself when it is upper case
