@@ -27,9 +27,8 @@ QPushButton* Button(QWidget& dialog, const QString& caption) {
 
 } // namespace
 
-TDialogDriver::TDialogDriver(TDialogScript script, std::function<int()> recordsDone,
-                             TTerminalProgress* live)
-    : FScript(std::move(script)), FRecordsDone(std::move(recordsDone)), FLive(live) {
+TDialogDriver::TDialogDriver(TDialogScript script, TDialogHooks hooks)
+    : FScript(std::move(script)), FHooks(std::move(hooks)) {
     FPoll.setInterval(20);
     FWatch.setInterval(100);
     connect(&FPoll, &QTimer::timeout, this, [this] { Poll(); });
@@ -86,20 +85,27 @@ void TDialogDriver::Drive(QWidget& dialog) {
     if (verify == nullptr || !verify->isEnabled()) {
         FProblem = verify ? QStringLiteral("\"Verify\" is disabled")
                           : QStringLiteral("the dialog has no \"Verify\" button");
-    } else {
-        FMemo = Child<QPlainTextEdit>(dialog, "mProgress");
+    }
+    FMemo = Child<QPlainTextEdit>(dialog, "mProgress");
+    for (int run = 1; run <= FScript.Runs && verify != nullptr && verify->isEnabled(); ++run) {
+        if (FHooks.BeforeRun)
+            FHooks.BeforeRun(run);
         FVerifyPressed = true;
-        if (FLive)
-            FLive->Start();
+        FLinesShown = 0;
+        if (FHooks.Live)
+            FHooks.Live->Start();
         const auto pressed = std::chrono::steady_clock::now();
         verify->click(); // returns when the run has ended
-        FRunTime = std::chrono::steady_clock::now() - pressed;
+        if (run == 1)
+            FRunTime = std::chrono::steady_clock::now() - pressed;
         FollowRun(true);
-        if (FLive)
-            FLive->Stop();
+        if (FHooks.Live)
+            FHooks.Live->Stop();
+        if (auto* memo = Child<QPlainTextEdit>(dialog, "mProgress"))
+            FProgressLog += memo->toPlainText() + QLatin1Char('\n');
+        if (FHooks.AfterRun)
+            FHooks.AfterRun(run);
     }
-    if (auto* memo = Child<QPlainTextEdit>(dialog, "mProgress"))
-        FProgressLog = memo->toPlainText();
     if (!FScript.ScreenshotPath.isEmpty() && !dialog.grab().save(FScript.ScreenshotPath))
         std::cerr << "refhost: cannot write the screenshot " << FScript.ScreenshotPath.toStdString()
                   << std::endl;
@@ -119,10 +125,10 @@ void TDialogDriver::Watch() {
 }
 
 void TDialogDriver::FollowRun(bool ended) {
-    if (FLive == nullptr || FMemo == nullptr)
+    if (FHooks.Live == nullptr || FMemo == nullptr)
         return;
-    if (FRecordsDone)
-        FLive->SetDone(FRecordsDone());
+    if (FHooks.Progress)
+        FHooks.Live->SetDone(FHooks.Progress());
     static const QRegularExpression total(QStringLiteral("\\((\\d+) records\\) from inbox"));
     const QStringList lines = FMemo->toPlainText().split(QLatin1Char('\n'));
     // The last line is complete once it has its line end, or once the run has ended.
@@ -132,14 +138,14 @@ void TDialogDriver::FollowRun(bool ended) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (auto match = total.match(line); match.hasMatch())
-            FLive->SetTotal(match.captured(1).toLong());
-        FLive->Print(line.toStdString());
+            FHooks.Live->SetTotal(match.captured(1).toLong());
+        FHooks.Live->Print(line.toStdString());
     }
 }
 
 void TDialogDriver::Print(const std::string& line) {
-    if (FLive)
-        FLive->Print(line);
+    if (FHooks.Live)
+        FHooks.Live->Print(line);
     else
         std::cout << line << std::endl;
 }

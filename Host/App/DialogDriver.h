@@ -3,13 +3,14 @@
 // Armed before the menu command runs, it waits (polling the widget tree on a timer, since the
 // dialog runs its own modal loop) for a window holding the edit "edLogin". Then it types the
 // login and password into "edLogin" and "edPassword", sets or empties the date fields
-// "dtLogFrom" and "dtLogUntil" as asked, presses "Verify" (which returns when the run ends),
-// takes the progress log's text ("mProgress") and, if asked, a screenshot, and presses
-// "Close". Meanwhile a watch timer answers message boxes (printing "message: CAPTION: TEXT").
-// Given a terminal's live line, the driver starts it when it presses "Verify", prints the
-// progress log's lines there as they come, and keeps it told of the records' total (from the
-// line "... (N records) from inbox") and of the records done. The time "Verify" took (the whole
-// run) is kept. Host thread only.
+// "dtLogFrom" and "dtLogUntil" as asked, presses "Verify" (which returns when the run ends)
+// and takes the progress log's text ("mProgress"); it presses "Verify" again, up to the
+// script's number of runs, while the button stays enabled (as after a failed run). Last it
+// takes a screenshot if asked, and presses "Close". Meanwhile a watch timer answers message
+// boxes (printing "message: CAPTION: TEXT"). Given a terminal's live line, the driver starts it
+// at each press of "Verify", prints the progress log's lines there as they come, and keeps it
+// told of the records' total (from the line "... (N records) from inbox") and of the records
+// done. The time "Verify" took (the whole first run) is kept. Host thread only.
 #pragma once
 
 #include "Host/App/TerminalProgress.h"
@@ -37,25 +38,36 @@ struct TDialogScript {
     bool EmptyFrom = false;
     bool EmptyUntil = false;
     QString ScreenshotPath;
+    int Runs = 1;
+};
+
+struct TDialogHooks {
+    // The records done so far (for the terminal's live line).
+    std::function<int()> Progress;
+    // The terminal's live line; null when the output is no terminal.
+    TTerminalProgress* Live = nullptr;
+    // Called before "Verify" is pressed and after each run, with the run's number (from 1).
+    std::function<void(int run)> BeforeRun;
+    std::function<void(int run)> AfterRun;
 };
 
 class TDialogDriver : public QObject {
 public:
-    // `recordsDone` gives the records done so far; `live` (null when the output is no
-    // terminal) shows the run as it goes.
-    TDialogDriver(TDialogScript script, std::function<int()> recordsDone, TTerminalProgress* live);
+    TDialogDriver(TDialogScript script, TDialogHooks hooks);
 
     void Arm();
     void Disarm();
 
     bool DialogSeen() const { return FDialogSeen; }
     bool VerifyPressed() const { return FVerifyPressed; }
+    // The progress logs of the runs, one after the other, each ended by a line break.
     const QString& ProgressLog() const { return FProgressLog; }
+    // The time the first run took.
     std::chrono::duration<double> RunTime() const { return FRunTime; }
     // What went wrong while driving the dialog (empty when nothing did).
     const QString& Problem() const { return FProblem; }
     // Whether the progress log's lines were printed on the terminal as they came.
-    bool ProgressLogShown() const { return FLive != nullptr; }
+    bool ProgressLogShown() const { return FHooks.Live != nullptr; }
 
 private:
     void Poll();
@@ -66,8 +78,7 @@ private:
     void Print(const std::string& line);
 
     TDialogScript FScript;
-    std::function<int()> FRecordsDone;
-    TTerminalProgress* FLive;
+    TDialogHooks FHooks;
     QTimer FPoll;
     QTimer FWatch;
     bool FDialogSeen = false;

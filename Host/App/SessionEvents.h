@@ -5,18 +5,24 @@
 // when that is set, and remembered; in
 // the window (gui) a message also appears as a message box, and "REFRESH" and menu changes
 // reach the window through the callbacks. A database refusal is printed on standard error.
-// On request the time spent inside host operations is summed (nested operations count once).
-// Host thread only.
+// Counts of host operations are kept for the progress display; on request the time spent inside
+// host operations is summed as well (nested operations count once). Host thread only.
 #pragma once
 
 #include "Host/HostEvents.h"
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace RefHost {
+
+// Calls by host operation; looked up by views, so that counting a call allocates only at an
+// operation's first call.
+using TCallCounts = std::map<std::string, int, std::less<>>;
 
 class TSessionEvents : public THostEvents {
 public:
@@ -38,6 +44,9 @@ public:
     bool TimeHostCalls = false;
 
     const std::vector<std::string>& JournalLines() const { return FJournal; }
+    int Calls(std::string_view operation) const;
+    // How often each host operation has been called so far.
+    const TCallCounts& CallCounts() const { return FCalls; }
     std::chrono::duration<double> HostCallTime() const { return FHostCallTime; }
     long HostCallCount() const { return FHostCallCount; }
 
@@ -47,6 +56,7 @@ private:
     using TClock = std::chrono::steady_clock;
 
     std::vector<std::string> FJournal;
+    TCallCounts FCalls;
     int FCallDepth = 0;
     TClock::time_point FCallEntered;
     TClock::duration FHostCallTime{};

@@ -58,6 +58,9 @@ void TTerminalProgress::Start() {
     if (FRunning)
         return;
     FRunning = true;
+    FTotal = 0;
+    FDone = 0;
+    FBytesReceived = 0;
     FBytesAtStart = TcpBytesReceived();
     FThread = std::jthread([this](std::stop_token stop) { Run(std::move(stop)); });
 }

@@ -25,7 +25,7 @@ public:
     TTerminalProgress(const TTerminalProgress&) = delete;
     TTerminalProgress& operator=(const TTerminalProgress&) = delete;
 
-    // Starts the live line (the download phase).
+    // Starts the live line afresh (the download phase).
     void Start();
     // Switches to the reconciliation of `records` records.
     void SetTotal(long records);

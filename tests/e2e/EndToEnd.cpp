@@ -25,25 +25,6 @@ constexpr const char* RunLimit = "120";
 
 std::unique_ptr<TTempDir> Certificates;
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-TRun RunCommand(const std::string& command) {
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        throw std::runtime_error("cannot run " + command);
-    std::string output;
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
 TRun RunRefHost(const std::string& arguments) {
     return RunCommand(std::string("timeout ") + RunLimit + " " + Quoted(REFHOST_PATH) + " " +
                       arguments);
@@ -133,6 +114,9 @@ TBench::TBench(const TAppFolder& app) {
             fs::copy_symlink(refhostFolder / name, FDir.Path() / "app" / name);
     fs::copy_file(Authority(app.TrustsServiceAuthority) + "/ca.pem",
                   FDir.Path() / "app" / "curl-ca-bundle.crt");
+    // The account's password "pw", in a file only its owner may read.
+    WriteFile(FDir.File("password"), "pw\n");
+    fs::permissions(FDir.File("password"), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 void TBench::Import(const std::string& adif) {
@@ -191,7 +175,7 @@ std::string TBench::Serve(const std::string& report, const std::string& answer, 
 std::vector<std::string> TBench::VerifyArguments(const std::string& resource) const {
     return {"verify",
             "--db",
-            FDir.File("log.sqlite"),
+            LogbookPath(),
             "--log",
             "Main",
             "--operator",
@@ -206,11 +190,19 @@ std::vector<std::string> TBench::VerifyArguments(const std::string& resource) co
             resource};
 }
 
-TRun TBench::Verify(const std::string& resource) {
-    const std::string passwordFile = FDir.File("password");
-    WriteFile(passwordFile, "pw\n");
-    fs::permissions(passwordFile, fs::perms::owner_read | fs::perms::owner_write);
-    return VerifyWith(resource, "--password-file " + Quoted(passwordFile));
+std::vector<std::string> TBench::VerifyCommand(const std::string& resource) const {
+    std::vector<std::string> command{REFHOST_PATH};
+    for (auto& argument : VerifyArguments(resource))
+        command.push_back(std::move(argument));
+    command.insert(command.end(), {"--password-file", FDir.File("password")});
+    return command;
+}
+
+TRun TBench::Verify(const std::string& resource, const std::string& extra) {
+    std::string arguments;
+    for (const std::string& word : VerifyCommand(resource))
+        arguments += (arguments.empty() ? "" : " ") + Quoted(word);
+    return RunCommand(std::string("timeout ") + RunLimit + " " + arguments + " " + extra);
 }
 
 TRun TBench::VerifyWith(const std::string& resource, const std::string& passwordOptions) {
@@ -231,9 +223,13 @@ TRun TBench::ShowWindow(const std::string& png) {
     WriteFile(suppressions, "leak:libdbus-1.so\nleak:libfontconfig.so\n");
     return RunCommand("LSAN_OPTIONS=suppressions=" + Quoted(suppressions) + " timeout " + RunLimit +
                       " xvfb-run -a " + Quoted(REFHOST_PATH) + " gui --db " +
-                      Quoted(FDir.File("log.sqlite")) + " --log Main --operator DL1ABC --app-dir " +
+                      Quoted(LogbookPath()) + " --log Main --operator DL1ABC --app-dir " +
                       Quoted(FDir.File("app")) + " --download-dir " +
                       Quoted(FDir.File("download")) + " --screenshot " + Quoted(png));
+}
+
+std::string TBench::LogbookPath() const {
+    return FDir.File("log.sqlite");
 }
 
 std::string TBench::ReceivedQueries() const {
@@ -250,6 +246,25 @@ std::string TBench::ErrorLog() const {
 
 bool TBench::ErrorLogExists() const {
     return fs::exists(FDir.File("download/Corvane.err"));
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+TRun RunCommand(const std::string& command) {
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        throw std::runtime_error("cannot run " + command);
+    std::string output;
+    std::array<char, 4096> buffer{};
+    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
 bool Contains(const std::string& text, const std::string& part) {

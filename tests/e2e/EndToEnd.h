@@ -52,16 +52,21 @@ public:
     // Starts the fixture service serving `report` as `answer` says; returns the report's address.
     std::string Serve(const std::string& report, const std::string& answer = "report",
                       TScheme scheme = TScheme::Https);
-    // Runs refhost verify on the log with login "me", password "pw" (from a private file) and the
-    // resource address.
-    TRun Verify(const std::string& resource);
-    // Runs refhost verify as above with the password options `passwordOptions` (shell words).
+    // Runs refhost verify on the log with login "me", password "pw" (from a private file) and
+    // the resource address, and the further refhost options `extra` (shell words).
+    TRun Verify(const std::string& resource, const std::string& extra = "");
+    // The command line of that run, without `extra`, for a test that starts refhost itself.
+    std::vector<std::string> VerifyCommand(const std::string& resource) const;
+    // Runs refhost verify as above with the password options `passwordOptions` (shell words) in
+    // place of the password file.
     TRun VerifyWith(const std::string& resource, const std::string& passwordOptions);
     // Runs refhost verify as above on a pseudo-terminal, typing `password` when asked; the output
     // is what the terminal received.
     TRun VerifyOnTerminal(const std::string& resource, const std::string& password);
     // Runs refhost gui in a window under Xvfb and saves the window's picture at `png`.
     TRun ShowWindow(const std::string& png);
+    // The logbook file.
+    std::string LogbookPath() const;
 
     // The raw queries the service received, one a line.
     std::string ReceivedQueries() const;
@@ -78,6 +83,11 @@ private:
     TTempDir FDir;
     std::unique_ptr<TChildProcess> FService;
 };
+
+// Runs `command` with the shell, standard error joined to the output.
+TRun RunCommand(const std::string& command);
+// `text` quoted as one shell word.
+std::string Quoted(const std::string& text);
 
 // Texts of a program's output, for assertions.
 bool Contains(const std::string& text, const std::string& part);
