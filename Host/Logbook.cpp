@@ -84,7 +84,6 @@ TLogbook::TLogbook(const std::string& path) : FPath(path) {
         Run("PRAGMA journal_mode=WAL");
         Run("PRAGMA synchronous=NORMAL");
         Run("PRAGMA mmap_size=268435456");
-        Run("PRAGMA cache_size=-32768");
         Run(Schema);
         AddMissingColumns();
     } catch (...) {
