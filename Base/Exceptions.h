@@ -90,7 +90,8 @@ private:
     std::u16string FHelpFile;
 };
 
-// An operating-system failure with its error code.
+// An operating-system failure with its error code. One rebuilt from a failing status keeps
+// that status too, since its low 16 bits alone may be 0, which would read as success.
 class EOSError : public Exception {
 public:
     using Exception::Exception;
@@ -98,9 +99,13 @@ public:
     [[noreturn]] void Raise() const override { throw *this; }
     std::uint32_t ErrorCode() const { return FErrorCode; }
     void SetErrorCode(std::uint32_t code) { FErrorCode = code; }
+    // The failing status this error was rebuilt from; 0 for one raised inside the plug-in.
+    HRESULT ReceivedStatus() const { return FReceivedStatus; }
+    void SetReceivedStatus(HRESULT status) { FReceivedStatus = status; }
 
 private:
     std::uint32_t FErrorCode = 0;
+    HRESULT FReceivedStatus = 0;
 };
 
 // The run-time support's classes that the boundary recognises by name, each with its parent,

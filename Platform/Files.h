@@ -29,8 +29,12 @@ PLATFORM_EXPORT int AppendAnsiLine(std::u16string_view path, std::u16string_view
 // Reads the whole file into `bytes`. 0 or the system's error code (a missing file is an error).
 PLATFORM_EXPORT int ReadFileBytes(std::u16string_view path, std::string& bytes);
 
-// Replaces the file's content with `bytes`, creating it when missing. 0 or the error code.
-PLATFORM_EXPORT int WriteFileBytes(std::u16string_view path, std::string_view bytes);
+// Replaces the file's content with `bytes` in one step: the bytes go to a new file in the same
+// folder, which then takes the old one's place, so that a failed write leaves the old file
+// whole. The file keeps its permissions; a missing file is created readable and writable by its
+// owner only. A path that is a symbolic link replaces the file it points to. 0 or the error
+// code.
+PLATFORM_EXPORT int ReplaceFileBytes(std::u16string_view path, std::string_view bytes);
 
 // The system's message for an error code returned above.
 PLATFORM_EXPORT std::u16string FileErrorText(int code);

@@ -1,12 +1,14 @@
 // IniFile: a settings store over an INI file ("[Section]" lines, "Key=Value" lines).
 //
 // The store reads the file at its first use and writes each value to the file at once. A
-// write reads the file again first and changes only the one line it concerns, so the file's
-// other sections, keys, comments, line breaks and encoding stay as they are (a file with a
-// UTF-8 or UTF-16 byte-order mark keeps it; one without is in the ANSI code page). A missing
-// file reads as empty and is created by the first write. Section and key names compare
-// without regard to ASCII letter case. Values keep their surrounding blanks: such a value is
-// written between double quotes, and a quoted value reads without its quotes.
+// write reads the file again first and changes only the one line it concerns: every byte of
+// the other lines stays as it was, even bytes that are not valid in the file's encoding, and
+// so do its line breaks and byte-order mark (a file with a UTF-8 or UTF-16 mark keeps it; one
+// without is in the ANSI code page). The file is replaced as a whole (ReplaceFileBytes), so a
+// failed write leaves the old file intact; it keeps its permissions, and a missing file reads
+// as empty and is created, readable by its owner only, by the first write. Section and key names
+// compare without regard to ASCII letter case. Values keep their surrounding blanks: such a value
+// is written between double quotes, and a quoted value reads without its quotes.
 //
 // Path rules, applied at first use: an empty path means the host executable's path with
 // ".ini" in place of its extension; a name without a folder means that name, with ".ini" in
@@ -23,6 +25,14 @@
 #include <vector>
 
 namespace Platform {
+
+// One line of a settings file: its bytes and its line break exactly as stored (the break is
+// empty for a last line without one), and its text, decoded for finding sections and keys.
+struct TIniLine {
+    std::string Bytes;
+    std::string Break;
+    std::u16string Text;
+};
 
 // The settings file that `path` names under the rules above.
 PLATFORM_EXPORT std::u16string ResolveIniPath(std::u16string_view path);
@@ -50,12 +60,19 @@ private:
     int Load();
     void EnsureLoaded();
     std::optional<std::size_t> FindKey(std::u16string_view section, std::u16string_view key) const;
+    // A line's bytes in the file's encoding (without the byte-order mark), and back.
+    std::u16string DecodeLine(std::string_view bytes) const;
+    std::string EncodeLine(std::u16string_view text) const;
+    // Replaces line `index` with `text`; inserts `text` as a new line before line `index`.
+    void SetLineText(std::size_t index, std::u16string text);
+    void InsertLine(std::size_t index, std::u16string text);
 
     std::u16string FPath;
     bool FLoaded = false;
-    std::vector<std::u16string> FLines;
+    std::vector<TIniLine> FLines;
     TTextEncoding FEncoding = TTextEncoding::Ansi;
-    std::u16string FLineBreak = u"\r\n";
+    // The break of new lines, in the file's encoding: the file's first break, else CR LF.
+    std::string FLineBreak;
 };
 
 } // namespace Platform

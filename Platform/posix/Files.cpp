@@ -4,6 +4,7 @@
 #include "Platform/Locale.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits.h>
@@ -103,8 +104,30 @@ int ReadFileBytes(std::u16string_view path, std::string& bytes) {
     }
 }
 
-int WriteFileBytes(std::u16string_view path, std::string_view bytes) {
-    return WriteToFile(path, bytes, O_TRUNC);
+int ReplaceFileBytes(std::u16string_view path, std::string_view bytes) {
+    std::string target = NativePath(path);
+    if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    std::string temporary = target + ".XXXXXX";
+    TFileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC)); // created owner-only
+    if (file.Get() < 0)
+        return errno;
+    int error = exists && ::fchmod(file.Get(), existing.st_mode & 07777) != 0 ? errno : 0;
+    if (error == 0)
+        error = WriteAll(file.Get(), bytes);
+    if (error == 0 && ::fsync(file.Get()) != 0)
+        error = errno;
+    if (const int closed = file.Close(); error == 0)
+        error = closed;
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0)
+        ::unlink(temporary.c_str());
+    return error;
 }
 
 std::u16string FileErrorText(int code) {

@@ -74,6 +74,47 @@ std::u16string WithIniExtension(std::u16string_view path) {
     return std::u16string(path) + u".ini";
 }
 
+// The byte-order mark that opens a file in `encoding` (none for the ANSI code page).
+std::string MarkOf(TTextEncoding encoding) {
+    return EncodeText(u"", encoding);
+}
+
+// Splits the bytes after the mark into lines at CR LF, LF and a lone CR, counted in the
+// encoding's code units, keeping each line's bytes and its break exactly as they are.
+std::vector<TIniLine> SplitRawLines(std::string_view bytes, TTextEncoding encoding) {
+    const std::size_t unit =
+        encoding == TTextEncoding::Utf16LE || encoding == TTextEncoding::Utf16BE ? 2 : 1;
+    auto codeAt = [&](std::size_t i) -> unsigned {
+        const auto byte = [&](std::size_t k) -> unsigned {
+            return static_cast<unsigned char>(bytes[k]);
+        };
+        if (unit == 1)
+            return byte(i);
+        return encoding == TTextEncoding::Utf16LE ? byte(i) | byte(i + 1) << 8
+                                                  : byte(i) << 8 | byte(i + 1);
+    };
+    std::vector<TIniLine> lines;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i + unit <= bytes.size()) {
+        const unsigned code = codeAt(i);
+        if (code != '\r' && code != '\n') {
+            i += unit;
+            continue;
+        }
+        std::size_t breakEnd = i + unit;
+        if (code == '\r' && breakEnd + unit <= bytes.size() && codeAt(breakEnd) == '\n')
+            breakEnd += unit;
+        lines.push_back({std::string(bytes.substr(start, i - start)),
+                         std::string(bytes.substr(i, breakEnd - i)),
+                         {}});
+        start = i = breakEnd;
+    }
+    if (start < bytes.size())
+        lines.push_back({std::string(bytes.substr(start)), {}, {}});
+    return lines;
+}
+
 } // namespace
 
 std::u16string ResolveIniPath(std::u16string_view path) {
@@ -101,55 +142,81 @@ std::u16string TIniFile::ReadString(std::u16string_view section, std::u16string_
                                     std::u16string_view defaultValue) {
     EnsureLoaded();
     const std::optional<std::size_t> line = FindKey(section, key);
-    return line ? ValueOf(FLines[*line]) : std::u16string(defaultValue);
+    return line ? ValueOf(FLines[*line].Text) : std::u16string(defaultValue);
 }
 
 int TIniFile::WriteString(std::u16string_view section, std::u16string_view key,
                           std::u16string_view value) {
     if (const int error = Load())
         return error;
-    const std::u16string line = std::u16string(key) + u"=" + WrittenValue(value);
     if (const std::optional<std::size_t> found = FindKey(section, key)) {
-        std::u16string& existing = FLines[*found]; // the key keeps its spelling
-        existing = existing.substr(0, existing.find(u'=') + 1) + WrittenValue(value);
+        const std::u16string& existing = FLines[*found].Text; // the key keeps its spelling
+        SetLineText(*found, existing.substr(0, existing.find(u'=') + 1) + WrittenValue(value));
     } else {
+        const std::u16string line = std::u16string(key) + u"=" + WrittenValue(value);
         // After the last non-blank line of the section, or a new section at the end.
         std::optional<std::size_t> insertAt;
         for (std::size_t i = 0; i < FLines.size(); ++i) {
-            const auto name = SectionName(FLines[i]);
+            const auto name = SectionName(FLines[i].Text);
             if (name && insertAt)
                 break;
-            if (name ? SameName(*name, section) : insertAt && !TrimBlanks(FLines[i]).empty())
+            if (name ? SameName(*name, section) : insertAt && !TrimBlanks(FLines[i].Text).empty())
                 insertAt = i + 1;
         }
         if (insertAt) {
-            FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(*insertAt), line);
+            InsertLine(*insertAt, line);
         } else {
-            if (!FLines.empty() && !TrimBlanks(FLines.back()).empty())
-                FLines.emplace_back();
-            FLines.push_back(u"[" + std::u16string(section) + u"]");
-            FLines.push_back(line);
+            if (!FLines.empty() && !TrimBlanks(FLines.back().Text).empty())
+                InsertLine(FLines.size(), u"");
+            InsertLine(FLines.size(), u"[" + std::u16string(section) + u"]");
+            InsertLine(FLines.size(), line);
         }
     }
-    std::u16string text;
-    for (const std::u16string& each : FLines)
-        text += each + FLineBreak;
-    return WriteFileBytes(FileName(), EncodeText(text, FEncoding));
+    std::string bytes = MarkOf(FEncoding);
+    for (const TIniLine& each : FLines)
+        bytes += each.Bytes + each.Break;
+    return ReplaceFileBytes(FileName(), bytes);
 }
 
 int TIniFile::Load() {
     FLoaded = true;
     FLines.clear();
+    FEncoding = TTextEncoding::Ansi;
+    FLineBreak = "\r\n";
     std::string bytes;
     if (const int error = ReadFileBytes(FileName(), bytes))
         return error == ENOENT ? 0 : error;
-    const std::u16string text = DecodeText(bytes, &FEncoding);
-    const std::size_t firstBreak = text.find_first_of(u"\r\n");
-    if (firstBreak != text.npos)
-        FLineBreak =
-            text.compare(firstBreak, 2, u"\r\n") == 0 ? u"\r\n" : text.substr(firstBreak, 1);
-    FLines = SplitLines(text);
+    (void)DecodeText(std::string_view(bytes).substr(0, 3), &FEncoding);
+    const std::string mark = MarkOf(FEncoding);
+    FLines = SplitRawLines(std::string_view(bytes).substr(mark.size()), FEncoding);
+    for (TIniLine& line : FLines)
+        line.Text = DecodeLine(line.Bytes);
+    FLineBreak =
+        FLines.empty() || FLines.front().Break.empty() ? EncodeLine(u"\r\n") : FLines.front().Break;
     return 0;
+}
+
+std::u16string TIniFile::DecodeLine(std::string_view bytes) const {
+    if (FEncoding == TTextEncoding::Ansi)
+        return FromAnsiCodePage(bytes);
+    return DecodeText(MarkOf(FEncoding) + std::string(bytes));
+}
+
+std::string TIniFile::EncodeLine(std::u16string_view text) const {
+    return EncodeText(text, FEncoding).substr(MarkOf(FEncoding).size());
+}
+
+void TIniFile::SetLineText(std::size_t index, std::u16string text) {
+    FLines[index].Bytes = EncodeLine(text);
+    FLines[index].Text = std::move(text);
+}
+
+void TIniFile::InsertLine(std::size_t index, std::u16string text) {
+    // A last line without a break gets one before another line follows it.
+    if (index > 0 && FLines[index - 1].Break.empty())
+        FLines[index - 1].Break = FLineBreak;
+    TIniLine line{EncodeLine(text), FLineBreak, std::move(text)};
+    FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(index), std::move(line));
 }
 
 void TIniFile::EnsureLoaded() {
@@ -161,9 +228,9 @@ std::optional<std::size_t> TIniFile::FindKey(std::u16string_view section,
                                              std::u16string_view key) const {
     bool inSection = false;
     for (std::size_t i = 0; i < FLines.size(); ++i) {
-        if (const auto name = SectionName(FLines[i]))
+        if (const auto name = SectionName(FLines[i].Text))
             inSection = SameName(*name, section);
-        else if (inSection && SameName(KeyOf(FLines[i]), key) && !key.empty())
+        else if (inSection && SameName(KeyOf(FLines[i].Text), key) && !key.empty())
             return i;
     }
     return std::nullopt;

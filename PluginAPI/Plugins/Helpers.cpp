@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 #include <vector>
 
 namespace {
@@ -65,8 +66,10 @@ template <class E> std::unique_ptr<Exception> Build(const TReceivedError& r) {
         return std::make_unique<E>(r.Description, r.Status, r.HelpContext);
     } else {
         auto e = std::make_unique<E>(r.Description);
-        if constexpr (std::is_base_of_v<EOSError, E>)
+        if constexpr (std::is_base_of_v<EOSError, E>) {
             e->SetErrorCode(static_cast<std::uint32_t>(r.Status) & 0xFFFFu);
+            e->SetReceivedStatus(r.Status);
+        }
         return e;
     }
 }
@@ -118,6 +121,9 @@ struct TFailureHookInstaller {
 
 const TFailureHookInstaller FailureHookInstaller;
 
+// Made at load time, so that reporting exhausted memory needs none.
+const EOutOfMemory OutOfMemoryReport(u"Out of memory.");
+
 } // namespace
 
 // ---- Status codes ----
@@ -129,7 +135,7 @@ HRESULT ExceptionToStatus(const Exception& e) {
         return ole->ErrorCode();
     if (const auto* os = dynamic_cast<const EOSError*>(&e)) {
         if (os->ErrorCode() == 0)
-            return S_OK;
+            return FAILED(os->ReceivedStatus()) ? os->ReceivedStatus() : S_OK;
         return static_cast<HRESULT>(0x80070000u | (os->ErrorCode() & 0xFFFFu));
     }
     return ClassErrorCode(e.ClassName());
@@ -162,6 +168,17 @@ HRESULT HandleSafeCallException(std::string_view objectClassName, const Exceptio
     } catch (...) {
         // Out of memory while describing the failure: report it without error information.
         return E_UNEXPECTED;
+    }
+}
+
+const Exception& StandardExceptionReport(const std::exception& e,
+                                         std::optional<Exception>& storage) noexcept {
+    if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr)
+        return OutOfMemoryReport;
+    try {
+        return storage.emplace(Platform::Utf8ToUtf16(e.what()));
+    } catch (...) {
+        return OutOfMemoryReport;
     }
 }
 

@@ -15,7 +15,9 @@
 #include "PluginAPI/Plugins/PluginExceptions.h"
 #include "PluginAPI/StatusCodes.h"
 
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -32,6 +34,12 @@ HRESULT ExceptionToStatus(const Exception& e);
 // is no Exception. Never raises: when no error information can be made it returns
 // E_UNEXPECTED and leaves the thread's record as it was.
 HRESULT HandleSafeCallException(std::string_view objectClassName, const Exception* e);
+
+// The Exception that reports a standard C++ exception at the boundary: EOutOfMemory with its
+// text for std::bad_alloc (and whenever the report itself finds no memory), otherwise a plain
+// Exception, built in `storage`, whose message is what().
+const Exception& StandardExceptionReport(const std::exception& e,
+                                         std::optional<Exception>& storage) noexcept;
 
 // A new exception for a failing status, built from (and consuming) the thread's error info.
 std::unique_ptr<Exception> StatusToException(HRESULT status);
@@ -55,13 +63,17 @@ inline void CheckHostStatus(HRESULT status, const TCallSite& callSite = TCallSit
 }
 
 // Runs the body of a boundary operation: 0 when it completes, otherwise what
-// owner.SafeCallException gives for the escaping exception. Never lets an exception out.
+// owner.SafeCallException gives for the escaping exception (a standard C++ exception as
+// StandardExceptionReport describes it). Never lets an exception out.
 template <class TOwner, class TBody> HRESULT SafeCall(TOwner& owner, TBody&& body) noexcept {
     try {
         std::forward<TBody>(body)();
         return S_OK;
     } catch (const Exception& e) {
         return owner.SafeCallException(&e);
+    } catch (const std::exception& e) {
+        std::optional<Exception> storage;
+        return owner.SafeCallException(&StandardExceptionReport(e, storage));
     } catch (...) {
         return owner.SafeCallException(nullptr);
     }

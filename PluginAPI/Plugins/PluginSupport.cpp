@@ -45,7 +45,12 @@ void TPluginMenuItem::RemoveFromHost() {
 
 void TPluginMenuItem::Free() {
     RemoveFromHost();
-    delete this;
+    // Freed from inside its own Notify (the host ended the plug-in while the command ran):
+    // Notify still reports the command's outcome through this object, then ends it.
+    if (FNotifyDepth > 0)
+        FFreePending = true;
+    else
+        delete this;
 }
 
 HRESULT PLUGIN_STDCALL TPluginMenuItem::QueryInterface(REFIID iid, void** object) {
@@ -60,17 +65,24 @@ HRESULT PLUGIN_STDCALL TPluginMenuItem::QueryInterface(REFIID iid, void** object
 }
 
 HRESULT PLUGIN_STDCALL TPluginMenuItem::Notify(IInterface* sender) {
-    return SafeCall(*this, [&] {
+    ++FNotifyDepth;
+    const HRESULT status = SafeCall(*this, [&] {
         const TInterfacePtr<IInterface> heldSender(sender);
         Click();
     });
+    if (--FNotifyDepth == 0 && FFreePending)
+        delete this;
+    return status;
 }
 
 void TPluginMenuItem::Click() {
     LONG enabled = 0;
     CheckHostStatus(FMenuItem->GetEnabled(&enabled));
-    if (enabled != 0 && FOnClick)
-        FOnClick(*this);
+    if (enabled == 0 || !FOnClick)
+        return;
+    // The callback may clear or replace OnClick while it runs; this copy outlives the call.
+    const TMenuClickEvent callback = FOnClick;
+    callback(*this);
 }
 
 HRESULT TPluginMenuItem::SafeCallException(const Exception* e) {

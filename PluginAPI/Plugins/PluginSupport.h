@@ -34,6 +34,7 @@ public:
     // Removes the item from the host's menu (RemoveMenuItem with this object's item variable),
     // lets go of the host's interfaces and destroys the object. When the host refuses the
     // removal, the failure is raised and the object stays alive: the host may still call it.
+    // Called from inside the object's own Notify, it destroys the object when Notify returns.
     void Free();
 
     // IInterface and INotifyEvent, as the host sees them.
@@ -68,4 +69,7 @@ private:
     TInterfacePtr<IMenuManager> FMenuManager;
     TInterfacePtr<IMenuItem> FMenuItem;
     TMenuClickEvent FOnClick;
+    // Notify calls under way, and whether Free was called during one of them.
+    int FNotifyDepth = 0;
+    bool FFreePending = false;
 };

@@ -136,9 +136,22 @@ bool BodyTextHolds(std::string_view body, std::string_view text) {
     return found;
 }
 
-std::optional<std::string> FetchInbox(TVerificationView& view,
-                                      const THttpTransportFactory& createTransport,
-                                      std::u16string_view address) {
+bool SendsPasswordInClear(std::u16string_view resource) {
+    return UpperCaseAscii(Trim(resource)).starts_with(u"HTTP://");
+}
+
+void CheckResponseStatus(THttpResponse& response) {
+    const bool success = response.Status == 0 || (response.Status >= 200 && response.Status < 300);
+    if (!response.Received || success || BodyTextHolds(response.Body, "<HTML>"))
+        return;
+    response.Received = false;
+    response.Body.clear();
+    response.Failure = u"the server answered with HTTP status " +
+                       IntToStr(static_cast<std::int64_t>(response.Status));
+}
+
+THttpResponse FetchInbox(TVerificationView& view, const THttpTransportFactory& createTransport,
+                         std::u16string_view address) {
     const std::u16string applicationFolder = GetHostValue(view.HostKernel(), u"APPPATH");
     std::unique_ptr<THttpTransport> transport = createTransport(applicationFolder);
     try {
@@ -147,9 +160,8 @@ std::optional<std::string> FetchInbox(TVerificationView& view,
         THttpResponse response = transport->Get(address);
         transport.reset();
         ClearStatus(view);
-        if (!response.Received)
-            return std::nullopt;
-        return std::move(response.Body);
+        CheckResponseStatus(response);
+        return response;
     } catch (...) {
         transport.reset();
         ClearStatus(view);
@@ -159,9 +171,9 @@ std::optional<std::string> FetchInbox(TVerificationView& view,
 
 bool DownloadInbox(TVerificationView& view, const THttpTransportFactory& createTransport,
                    std::u16string_view address, TStringList& lines) {
-    const std::optional<std::string> body = FetchInbox(view, createTransport, address);
-    if (!body)
+    const THttpResponse response = FetchInbox(view, createTransport, address);
+    if (!response.Received)
         return false;
-    lines = DecodeBody(*body);
+    lines = DecodeBody(response.Body);
     return true;
 }

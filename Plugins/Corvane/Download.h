@@ -45,15 +45,25 @@ void ForEachBodyLine(std::string_view body,
 // written. Decodes only a UTF-16 body.
 bool BodyTextHolds(std::string_view body, std::string_view text);
 
-// DownloadInbox without the decoding: the response body, or nullopt when no response could be
-// obtained. The status pane as for DownloadInbox.
-std::optional<std::string> FetchInbox(TVerificationView& view,
-                                      const THttpTransportFactory& createTransport,
-                                      std::u16string_view address);
+// Whether a request to `resource` carries the password without encryption (an http address),
+// and the progress line that warns of it.
+bool SendsPasswordInClear(std::u16string_view resource);
+inline constexpr std::u16string_view ClearPasswordWarning =
+    u"Warning: the password travels unencrypted (http)";
 
-// Fetches `address` and, when a response arrived, replaces `lines` with its body's lines and
-// returns true; returns false (lines untouched) when none could be obtained. The host's
-// "APPPATH" value is handed to `createTransport`. The status pane reads "Trying to load
+// The status rule for a received response: a web page passes whatever its status (the run
+// takes it for a refused login); any other answer outside 2xx (an error text, a redirect) is no
+// report, and becomes a failure that names its status.
+void CheckResponseStatus(THttpResponse& response);
+
+// DownloadInbox without the decoding: the response after CheckResponseStatus; when it was not
+// received, its Failure says why. The status pane as for DownloadInbox.
+THttpResponse FetchInbox(TVerificationView& view, const THttpTransportFactory& createTransport,
+                         std::u16string_view address);
+
+// Fetches `address` and, when a response arrived that passes CheckResponseStatus, replaces
+// `lines` with its body's lines and returns true; returns false (lines untouched) otherwise. The
+// host's "APPPATH" value is handed to `createTransport`. The status pane reads "Trying to load
 // data..." during the transfer and is cleared on every path, errors included.
 bool DownloadInbox(TVerificationView& view, const THttpTransportFactory& createTransport,
                    std::u16string_view address, TStringList& lines);

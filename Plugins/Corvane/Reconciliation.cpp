@@ -21,9 +21,8 @@ year_month_day ReadCompactDate(std::u16string_view text) {
     return EncodeDate(year, month, day);
 }
 
-// The date of QSO_DATE and the time of day of TIME_ON (hhmmss).
-TDateTime ReadQsoTime(std::u16string_view date, std::u16string_view time) {
-    const year_month_day day = ReadCompactDate(date);
+// `day` at the time of day of TIME_ON (hhmmss).
+TDateTime ReadQsoTime(const year_month_day& day, std::u16string_view time) {
     auto part = [&](std::size_t pos) {
         return StrToInt(time.substr(std::min(pos, time.size()), 2));
     };
@@ -53,7 +52,17 @@ void AppendMatchCondition(std::u16string& condition, const TReportRecord& record
 
 } // namespace
 
-TReportRecord ReadReportRecord(std::u16string_view record) {
+TReportRecord ReadReportRecord(std::u16string_view record, std::u16string* failedField) {
+    // Runs one field's conversion; a failure names the field before it goes on.
+    auto convert = [failedField](std::u16string_view field, auto&& conversion) {
+        try {
+            return conversion();
+        } catch (...) {
+            if (failedField != nullptr)
+                *failedField = field;
+            throw;
+        }
+    };
     std::u16string_view call, band, mode, qsoDate, timeOn, confirmationDate, iota, gridSquare,
         confirmed;
     const TAdifFieldRequest fields[] = {
@@ -71,7 +80,8 @@ TReportRecord ReadReportRecord(std::u16string_view record) {
     result.Iota = iota;
     result.GridSquare = gridSquare;
     result.Confirmed = UpperCaseAscii(confirmed) == u"Y";
-    result.QsoTime = ReadQsoTime(qsoDate, timeOn);
+    const year_month_day day = convert(u"QSO_DATE", [&] { return ReadCompactDate(qsoDate); });
+    result.QsoTime = convert(u"TIME_ON", [&] { return ReadQsoTime(day, timeOn); });
     if (result.Confirmed && !result.Skipped()) {
         try {
             result.ConfirmationDate = ReadCompactDate(confirmationDate);
@@ -126,10 +136,15 @@ bool TReconciliation::FindQso(const TReportRecord& record) {
     return RecordExists(FServer, FLogsTable, FCondition);
 }
 
-void TReconciliation::CheckConfirmationDates(const std::deque<TReportRecord>& records) {
-    for (const TReportRecord& record : records)
-        if (record.ConfirmationDateError && FindQso(record))
-            std::rethrow_exception(record.ConfirmationDateError);
+void TReconciliation::CheckConfirmationDates(const std::deque<TReportRecord>& records,
+                                             std::size_t* badIndex) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].ConfirmationDateError && FindQso(records[i])) {
+            if (badIndex != nullptr)
+                *badIndex = i;
+            std::rethrow_exception(records[i].ConfirmationDateError);
+        }
+    }
 }
 
 void TReconciliation::ReconcileRecord(const TReportRecord& record) {

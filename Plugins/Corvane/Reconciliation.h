@@ -40,8 +40,9 @@ struct TReportRecord {
 
 // Reads the fields of a record string. Raises EConvertError for a QSO_DATE or TIME_ON that is
 // no real date and time and for a declared field length beyond 32 bits; keeps the error of a
-// bad QSLRDATE of a confirmed record that is not skipped.
-TReportRecord ReadReportRecord(std::u16string_view record);
+// bad QSLRDATE of a confirmed record that is not skipped. When a field's conversion fails,
+// `failedField` (if given) receives its name first.
+TReportRecord ReadReportRecord(std::u16string_view record, std::u16string* failedField = nullptr);
 
 // The clear step's condition: "WHERE LOGNAME=<key>" and the bounds of the non-blank date fields.
 std::u16string ClearCondition(std::u16string_view logKey, const TDateFieldValue& from,
@@ -72,8 +73,10 @@ public:
 
     // Raises the QSLRDATE conversion error of the first record that the record step would
     // raise it for: a confirmed record with a bad QSLRDATE that matches a QSO. Only reads,
-    // so that such a report is refused before the log is touched.
-    void CheckConfirmationDates(const std::deque<TReportRecord>& records);
+    // so that such a report is refused before the log is touched. `badIndex` (if given)
+    // receives that record's index first.
+    void CheckConfirmationDates(const std::deque<TReportRecord>& records,
+                                std::size_t* badIndex = nullptr);
 
     // Reconciles one record (nothing for a skipped one) and updates the counters. Raises the
     // record's QSLRDATE conversion error when it matches a QSO.

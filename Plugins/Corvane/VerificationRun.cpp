@@ -13,6 +13,29 @@ std::u16string ChangeFileExt(std::u16string_view name, std::u16string_view exten
     return std::u16string(name) + std::u16string(extension);
 }
 
+// "field <name> of record <number> (<call>)"; an empty field name (the conversion did not
+// give one: an unreadable field length) and an empty call sign are left out.
+std::u16string RecordPlace(std::u16string_view field, std::size_t number,
+                           std::u16string_view call) {
+    std::u16string place = field.empty() ? u"" : u"field " + std::u16string(field) + u" of ";
+    place += u"record " + IntToStr(static_cast<std::int64_t>(number));
+    if (!IsBlank(call))
+        place += u" (" + Trim(call) + u")";
+    return place;
+}
+
+// RecordPlace for a record string that failed to convert.
+std::u16string RecordFailurePlace(std::u16string_view record, std::size_t number,
+                                  std::u16string_view field) {
+    std::u16string call;
+    try {
+        call = GetAdifField(u"CALL", 15, record);
+    } catch (...) {
+        // A record whose fields cannot be read is named by its number alone.
+    }
+    return RecordPlace(field, number, call);
+}
+
 std::u16string JoinLines(const TStringList& lines) {
     std::u16string text;
     for (const std::u16string& line : lines)
@@ -47,14 +70,17 @@ void TReportReader::AddLine(std::u16string_view line) {
 
 void TReportReader::ReadHeader() {
     FHeaderRead = true;
+    std::u16string_view field = u"APP_LoTW_LASTQSORX";
     try {
         const std::u16string header = JoinLines(FSplitter.HeaderLines());
-        const std::u16string lastUpload = GetAdifField(u"APP_LoTW_LASTQSORX", 20, header);
+        const std::u16string lastUpload = GetAdifField(field, 20, header);
         if (!IsBlank(lastUpload))
             FCheck.LastUpload = ParseReportDateTime(lastUpload);
-        FCheck.RecordCount = StrToInt(GetAdifField(u"APP_LoTW_NUMREC", 7, header));
+        field = u"APP_LoTW_NUMREC";
+        FCheck.RecordCount = StrToInt(GetAdifField(field, 7, header));
     } catch (...) {
         FHeaderError = std::current_exception();
+        FFailurePlace = u"field " + std::u16string(field) + u" of the header";
     }
 }
 
@@ -64,10 +90,12 @@ void TReportReader::TakeRecord(std::u16string_view record) {
     const std::size_t index = FRecordsHeld++;
     if (FHeaderError || FRecordError || index >= static_cast<std::size_t>(FCheck.RecordCount))
         return;
+    std::u16string field;
     try {
-        FCheck.Records.push_back(ReadReportRecord(record));
+        FCheck.Records.push_back(ReadReportRecord(record, &field));
     } catch (...) {
         FRecordError = std::current_exception();
+        FFailurePlace = RecordFailurePlace(record, index + 1, field);
     }
 }
 
@@ -127,32 +155,54 @@ std::optional<std::u16string> TVerificationRun::Process(const std::u16string& lo
                                                   FView.OperatorCall(), from, until);
     const std::uint32_t startTick = Platform::TickCount();
     FView.MsgProgress(0, u"* Use: " + resource, true);
+    if (SendsPasswordInClear(resource))
+        FView.MsgProgress(1, ClearPasswordWarning, true);
     FView.ProcessMessages();
 
-    std::optional<std::string> body = FetchInbox(FView, FCreateTransport, address);
-    if (!body) {
+    THttpResponse response = FetchInbox(FView, FCreateTransport, address);
+    if (!response.Received) {
+        FView.MsgProgress(1, u"Download failed: " + response.Failure, true);
         ShowHostMessage(FView.HostKernel(), u"Resource open error: " + resource, u"Error");
         return std::nullopt;
     }
     // The service answers a refused login with a web page.
-    if (BodyTextHolds(*body, "<HTML>")) {
+    if (BodyTextHolds(response.Body, "<HTML>")) {
         FView.MsgProgress(
-            0, u"* Authorization failed: " + FView.LoginText() + u"/" + FView.PasswordText(), true);
+            0, u"* Authorization failed: " + FView.LoginText() + u"/" + FView.PasswordShown(),
+            true);
         return std::nullopt;
     }
     TReportReader reader;
-    ForEachBodyLine(*body, [&reader](std::u16string_view line) { reader.AddLine(line); });
-    body.reset();
+    ForEachBodyLine(response.Body, [&reader](std::u16string_view line) { reader.AddLine(line); });
+    response = {}; // the body is no longer needed
     // The split finds neither header nor record only when no line came.
     if (reader.LineCount() == 0) {
         FView.MsgProgress(0, u"* Error: Invalid data format received", true);
         return std::nullopt;
     }
 
-    const TReportCheck report = reader.Finish();
+    TReportCheck report;
+    try {
+        report = reader.Finish();
+    } catch (...) {
+        // The error itself names neither the field nor the record; the progress log does.
+        if (!reader.FailurePlace().empty())
+            FView.MsgProgress(1, u"Bad value in " + reader.FailurePlace(), true);
+        throw;
+    }
     TReconciliation reconciliation(FView.HostServer(), logKey, query, errorLogPath);
     if (report.Failure.empty()) {
-        reconciliation.CheckConfirmationDates(report.Records);
+        std::size_t bad = report.Records.size();
+        try {
+            reconciliation.CheckConfirmationDates(report.Records, &bad);
+        } catch (...) {
+            if (bad < report.Records.size())
+                FView.MsgProgress(1,
+                                  u"Bad value in " +
+                                      RecordPlace(u"QSLRDATE", bad + 1, report.Records[bad].Call),
+                                  true);
+            throw;
+        }
         reconciliation.ClearMarks(FView, from, until);
     }
     if (report.LastUpload)

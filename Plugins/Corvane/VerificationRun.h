@@ -8,8 +8,11 @@
 // every field conversion, and a read-only match test for each confirmed record whose QSLRDATE
 // is bad) before the log is touched, so a bad report changes nothing. Orderly failures return
 // false; host failures and I/O errors on the error log raise, after the host query has been
-// freed.
-// Synchronous on the user-interface thread; pending messages run through the view.
+// freed. The progress log also says what the user needs to act on: that a plain http address
+// carries the password unencrypted, why a download failed (before the message box), and where
+// a bad report value stands (before its error is raised); a refused login shows the password
+// only as its field shows it. Synchronous on the user-interface thread; pending messages run
+// through the view.
 #pragma once
 
 #include "Plugins/Corvane/Download.h"
@@ -55,6 +58,10 @@ public:
     // records held is an orderly failure; a bad value raises EConvertError.
     TReportCheck Finish();
 
+    // When Finish raises, where the value it raises for stands: the field and "the header", or
+    // the field, the record's number (from 1) and its call sign.
+    const std::u16string& FailurePlace() const { return FFailurePlace; }
+
 private:
     // Reads the header values once the header is complete.
     void ReadHeader();
@@ -68,6 +75,8 @@ private:
     // The first error of the header values, and of the announced records.
     std::exception_ptr FHeaderError;
     std::exception_ptr FRecordError;
+    // Where the first of those errors stands (a header error stops the records' reading).
+    std::u16string FFailurePlace;
 };
 
 class TVerificationRun {

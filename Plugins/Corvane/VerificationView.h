@@ -32,6 +32,9 @@ public:
     // The user's input: the account fields as typed, the date range fields, the caption.
     virtual std::u16string LoginText() const = 0;
     virtual std::u16string PasswordText() const = 0;
+    // The password as its field shows it: one password character per character while the field
+    // masks it, else as typed. Messages show the password only this way.
+    virtual std::u16string PasswordShown() const = 0;
     virtual TDateFieldValue FromField() const = 0;
     virtual TDateFieldValue UntilField() const = 0;
     virtual std::u16string Caption() const = 0;

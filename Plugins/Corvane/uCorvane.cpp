@@ -119,6 +119,12 @@ void TfrmCorvane::CheckActions() {
     edPassword.Repaint();
 }
 
+std::u16string TfrmCorvane::PasswordShown() const {
+    const std::u16string password = edPassword.Text();
+    const char16_t mask = edPassword.PasswordChar();
+    return mask == u'\0' ? password : std::u16string(password.size(), mask);
+}
+
 void TfrmCorvane::ShowProgress(long double fraction) {
     // A fraction outside 0 to 1 (or no number at all) would not fit the pane's percentage.
     const long double percent = std::trunc(fraction * 100.0L);
@@ -160,7 +166,11 @@ void TfrmCorvane::DoClose(Toolkit::TCloseAction& action) {
 }
 
 bool TfrmCorvane::RunVerification() {
-    return TVerificationRun(*this, CreateHttpTransport).Execute();
+    return TVerificationRun(*this,
+                            [](std::u16string_view applicationFolder) {
+                                return CreateHttpTransport(applicationFolder);
+                            })
+        .Execute();
 }
 
 IHostKernel& TfrmCorvane::HostKernel() {

@@ -101,6 +101,7 @@ public:
     std::u16string OperatorCall() const override { return FContext.OperatorCall; }
     std::u16string LoginText() const override { return edLogin.Text(); }
     std::u16string PasswordText() const override { return edPassword.Text(); }
+    std::u16string PasswordShown() const override;
     TDateFieldValue FromField() const override;
     TDateFieldValue UntilField() const override;
     std::u16string Caption() const override { return TForm::Caption(); }

@@ -27,6 +27,20 @@ std::string Utf16LittleEndian(const std::string& text) {
     return out;
 }
 
+// A status code of three digits.
+int StatusCode(const std::string& code) {
+    std::size_t used = 0;
+    int status = 0;
+    try {
+        status = std::stoi(code, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != code.size() || status < 100 || status > 999)
+        throw std::invalid_argument("the status takes a three-digit code, not " + code);
+    return status;
+}
+
 } // namespace
 
 TFixtureResponse MakeResponse(const std::string& form, const std::string& report) {
@@ -40,15 +54,25 @@ TFixtureResponse MakeResponse(const std::string& form, const std::string& report
         response.Body = Lower(LoginPage);
         response.ContentType = "text/html";
     } else if (form.starts_with("status:")) {
-        const std::string code = form.substr(7);
-        std::size_t used = 0;
-        try {
-            response.Status = std::stoi(code, &used);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used != code.size() || response.Status < 100 || response.Status > 999)
-            throw std::invalid_argument("status:CODE takes a three-digit code, not " + code);
+        response.Status = StatusCode(form.substr(7));
+    } else if (form.starts_with("html:")) {
+        response.Status = StatusCode(form.substr(5));
+        response.Body = LoginPage;
+        response.ContentType = "text/html";
+    } else if (form.starts_with("redirect:")) {
+        response.Status = StatusCode(form.substr(9));
+        response.Body.clear();
+        response.Location = "/lotwuser/moved.adi";
+    } else if (form == "hangup") {
+        response.Transfer = TTransfer::Hangup;
+    } else if (form == "silent") {
+        response.Transfer = TTransfer::Silent;
+    } else if (form == "trickle") {
+        response.Transfer = TTransfer::Trickle;
+    } else if (form == "endless") {
+        response.Transfer = TTransfer::Endless;
+    } else if (form == "huge-length") {
+        response.Transfer = TTransfer::HugeLength;
     } else if (form == "empty") {
         response.Body.clear();
     } else if (form == "bom-utf8") {

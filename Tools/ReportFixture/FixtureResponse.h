@@ -11,6 +11,13 @@
 //   chunked           the report in chunked transfer encoding, a few bytes per chunk
 //   truncate          the report's full length announced, half of it sent, then the
 //                     connection closed
+//   html:CODE         the web page with the status CODE (e.g. 401)
+//   redirect:CODE     status CODE (e.g. 301, 302) pointing elsewhere, with an empty body
+//   hangup            the connection closed before any answer (the service ends with it)
+//   silent            nothing at all sent back, for ten minutes
+//   trickle           the report in chunks of two bytes, one chunk a second
+//   endless           a chunked body that never ends
+//   huge-length       a length of 10^11 bytes announced, then the report and a stall
 // TFixtureResponse turns the form and the report text into status, body and transfer kind.
 // Throws std::invalid_argument for an unknown form. Thread-safe once built.
 #pragma once
@@ -19,13 +26,15 @@
 
 namespace RefHost::Fixture {
 
-enum class TTransfer { Whole, Chunked, Truncated };
+enum class TTransfer { Whole, Chunked, Truncated, Hangup, Silent, Trickle, Endless, HugeLength };
 
 struct TFixtureResponse {
     int Status = 200;
     std::string Body;
     std::string ContentType = "text/plain";
     TTransfer Transfer = TTransfer::Whole;
+    // Where a redirect points (empty: no Location header).
+    std::string Location;
 };
 
 TFixtureResponse MakeResponse(const std::string& form, const std::string& report);

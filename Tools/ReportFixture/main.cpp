@@ -35,7 +35,8 @@ void OnSignal(int) {
 constexpr const char* UsageText =
     "usage: reportfixture --report FILE [--answer FORM] [--delay-ms N] [--query-log FILE]\n"
     "                     [--cert PEM --key PEM] [--port N] [--idle S] [--limit S]\n"
-    "FORM: report html html-lower status:CODE empty bom-utf8 bom-utf16 chunked truncate\n";
+    "FORM: report html html-lower status:CODE html:CODE redirect:CODE empty bom-utf8\n"
+    "      bom-utf16 chunked truncate hangup silent trickle endless huge-length\n";
 
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -58,9 +59,54 @@ int Number(const std::map<std::string, std::string>& options, const std::string&
     return value;
 }
 
+// Sends `size` bytes of `body` from `offset` on, round and round, as one chunk.
+bool WriteChunk(const std::string& body, std::size_t offset, std::size_t size,
+                httplib::DataSink& sink) {
+    std::string chunk;
+    for (std::size_t i = 0; i < size; ++i)
+        chunk.push_back(body[(offset + i) % body.size()]);
+    return sink.write(chunk.data(), chunk.size());
+}
+
 void Answer(const TFixtureResponse& response, httplib::Response& out) {
     out.status = response.Status;
+    if (!response.Location.empty())
+        out.set_header("Location", response.Location);
     switch (response.Transfer) {
+    case TTransfer::Hangup:
+        std::_Exit(0); // the kernel closes the connection with the process
+    case TTransfer::Silent:
+        std::this_thread::sleep_for(std::chrono::minutes(10));
+        std::_Exit(0);
+    case TTransfer::Trickle:
+        out.set_chunked_content_provider(response.ContentType, [body = response.Body](
+                                                                   std::size_t offset,
+                                                                   httplib::DataSink& sink) {
+            if (offset >= body.size()) {
+                sink.done();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            return WriteChunk(body, offset, std::min<std::size_t>(2, body.size() - offset), sink);
+        });
+        break;
+    case TTransfer::Endless:
+        out.set_chunked_content_provider(
+            response.ContentType,
+            [body = response.Body + "\r\n"](std::size_t offset, httplib::DataSink& sink) {
+                return WriteChunk(body, offset, 65536, sink);
+            });
+        break;
+    case TTransfer::HugeLength:
+        out.set_content_provider(
+            100'000'000'000, response.ContentType,
+            [body = response.Body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                if (offset < body.size())
+                    return sink.write(body.data() + offset, body.size() - offset);
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+                return false;
+            });
+        break;
     case TTransfer::Whole:
         out.set_content(response.Body, response.ContentType);
         break;

@@ -17,6 +17,7 @@
 
 #include <fstream>
 #include <functional>
+#include <utility>
 
 using testing::_;
 using testing::IsEmpty;
@@ -133,6 +134,34 @@ TEST_F(VerifyCommand, AFailedHostValueLeavesNoDialogBehind) {
     EXPECT_EQ(LiveDialogs(), 0);
     EXPECT_EQ(FHost.FKernel.RefCount(), 1);
     EXPECT_EQ(FHost.FServer.RefCount(), 1);
+}
+
+// The host may end the plug-in from inside a call the command makes, with Shutdown or its final
+// Release, and then fail that call: the failure still reaches the host, nothing is left behind.
+TEST_F(VerifyCommand, HostEndingThePluginDuringTheCommandIsSafe) {
+    const std::function<void()> endings[] = {
+        [this] {
+            IDestroyNotify* notify = nullptr;
+            FPlugin->QueryInterface(IID_IDestroyNotify, reinterpret_cast<void**>(&notify));
+            EXPECT_EQ(notify->Shutdown(), S_OK);
+            notify->Release();
+        },
+        [this] { std::exchange(FPlugin, nullptr)->Release(); },
+    };
+    for (const auto& endPlugin : endings) {
+        Start();
+        EXPECT_CALL(FHost.FKernel, GetValue(SysText(u"APPINI"), _)).WillOnce([&](BSTR, BSTR*) {
+            endPlugin();
+            return E_FAIL;
+        });
+        EXPECT_EQ(PickCommand([](QWidget&) {}), E_FAIL);
+        EXPECT_EQ(TakeHostErrorInfo().FSource, u"pluginsystem.TPluginMenuItem");
+        EXPECT_EQ(FHost.FMenuManager.ItemsInMenu(), 0);
+        EXPECT_EQ(FHost.FKernel.RefCount(), 0);
+        if (FPlugin != nullptr)
+            std::exchange(FPlugin, nullptr)->Release();
+        EXPECT_THAT(FHost.UnbalancedReferences(), IsEmpty());
+    }
 }
 
 // A host may start the plug-in without IHostKernel; picking the command is then refused with a

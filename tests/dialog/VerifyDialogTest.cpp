@@ -353,6 +353,25 @@ TEST_F(VerifyDialog, ASuccessfulRunKeepsVerifyDisabledAndSavesAtClosing) {
     EXPECT_THAT(FErrors.Messages(), IsEmpty());
 }
 
+// A refused login repeats the account in the progress log: the password as its field shows it.
+TEST_F(VerifyDialog, ARefusedLoginShowsThePasswordAsTheFieldDoes) {
+    TReportServer server("<HTML><body>Login failed</body></HTML>");
+    WriteSettings("[LotW Inbox]\r\nResource=" +
+                  QString::fromStdU16String(server.Address()).toStdString() + "\r\n");
+    for (const bool visible : {false, true}) {
+        SCOPED_TRACE(visible);
+        TfrmCorvane dialog(&FHost.FCore, Context());
+        ShowModalWhile(dialog, [&] {
+            dialog.cbVisiblePwd.SetChecked(visible);
+            PressVerify(dialog);
+            dialog.Close();
+        });
+        const std::string shown = visible ? "secret" : "\u2022\u2022\u2022\u2022\u2022\u2022";
+        EXPECT_THAT(QString::fromStdU16String(dialog.mProgress.Text()).toStdString(),
+                    HasSubstr("* Authorization failed: w1aw/" + shown + "\r\n"));
+    }
+}
+
 TEST_F(VerifyDialog, ARunThatRaisesClearsTheFlagAndShowsTheError) {
     TReportServer server(kReport);
     WriteSettings("[LotW Inbox]\r\nResource=" +

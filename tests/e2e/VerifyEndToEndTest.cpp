@@ -182,7 +182,7 @@ const TAppFolder TrustingAnotherAuthority{.TrustsServiceAuthority = false};
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Failures, VerifyFails, testing::Values(
     TFailureCase{"LoginRefused", TScheme::Http, "html", TReportKind::Sample, {},
-                 "* Authorization failed: me/pw"},
+                 "* Authorization failed: me/\u2022\u2022"}, // masked, as the field shows it
     // A page in lower case is no refused login: it goes to the split, and its header holds
     // no record count.
     TFailureCase{"LowerCasePage", TScheme::Http, "html-lower", TReportKind::Sample, {},

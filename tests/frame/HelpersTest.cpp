@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -144,6 +147,42 @@ TEST_F(HelpersTest, OsErrorWithoutCodeReportsSuccess) {
     EXPECT_EQ(HandleSafeCallException("TPluginMenuItem", std::make_unique<EOSError>(u"").get()),
               S_OK);
     EXPECT_EQ(TakeErrorRecord().Source, u"pluginsystem.TPluginMenuItem");
+}
+
+// A failing host status whose operating-system code is 0 must not come back as success.
+TEST_F(HelpersTest, OsErrorFromAFailingStatusStaysAFailure) {
+    for (const std::uint32_t status : {0x80070000u, 0x80070005u}) {
+        SCOPED_TRACE(status);
+        const std::unique_ptr<Exception> e = StatusToException(Code(status));
+        EXPECT_EQ(ExceptionToStatus(*e), Code(status));
+        EXPECT_EQ(HandleSafeCallException("TPlugin", e.get()), Code(status));
+    }
+}
+
+// Standard C++ exceptions leaving a boundary operation: out of memory is reported as such, and
+// any other keeps its text.
+TEST_F(HelpersTest, StandardExceptionsReportTheirKind) {
+    struct TOwner {
+        HRESULT SafeCallException(const Exception* e) {
+            return HandleSafeCallException("TPlugin", e);
+        }
+    } owner;
+    const struct {
+        std::function<void()> Raise;
+        HRESULT Status;
+        std::u16string Description;
+    } cases[] = {
+        {[] { throw std::bad_alloc(); }, ClassErrorCode("EOutOfMemory"), u"Out of memory."},
+        {[] { throw std::length_error("basic_string::_M_create"); }, E_UNEXPECTED,
+         u"basic_string::_M_create"},
+        {[] { throw 42; }, E_UNEXPECTED, u""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SafeCall(owner, c.Raise), c.Status);
+        const TErrorRecord record = TakeErrorRecord();
+        EXPECT_EQ(record.Description, c.Description);
+        EXPECT_EQ(record.Source, u"pluginsystem.TPlugin");
+    }
 }
 
 // ---- Failing statuses back to exceptions ----

@@ -170,6 +170,29 @@ TEST_F(PluginMenuItemTest, FailureInsideNotifyBecomesStatusAndErrorInformation) 
     item->Free();
 }
 
+// A failing host status whose low word is 0 (facility 7, code 0) is still a failure.
+TEST_F(PluginMenuItemTest, FailingStatusWithoutOsCodeIsNoSuccess) {
+    constexpr auto kNoCode = static_cast<HRESULT>(0x80070000u);
+    TPluginMenuItem* item = NewItem();
+    EXPECT_CALL(FHost.FMenuItem, GetEnabled(_)).WillOnce(Return(kNoCode));
+    EXPECT_EQ(FHost.FMenuItem.Click(), kNoCode);
+    item->Free();
+}
+
+// The host may end the plug-in while the command runs (the dialog is up) and then fail the
+// call under way: the item outlives its own Notify, which still reports the failure.
+TEST_F(PluginMenuItemTest, FreedDuringItsOwnNotifyReportsAndThenEnds) {
+    TPluginMenuItem* item = NewItem();
+    item->SetOnClick([&](TPluginMenuItem& sender) {
+        sender.SetOnClick({}); // as the plug-in's shutdown does before freeing its item
+        sender.Free();
+        throw EAbort(u"the host went away");
+    });
+    EXPECT_EQ(FHost.FMenuItem.Click(), ClassErrorCode("EAbort"));
+    EXPECT_EQ(TakeHostErrorInfo().FSource, u"pluginsystem.TPluginMenuItem");
+    EXPECT_EQ(FHost.FMenuManager.ItemsInMenu(), 0);
+}
+
 TEST_F(PluginMenuItemTest, AnswersItsTwoInterfacesAndIsNotReferenceCounted) {
     TPluginMenuItem* item = NewItem();
     void* face = nullptr;

@@ -56,10 +56,30 @@ TEST_F(IniFileTest, KeepsAUnicodeFilesEncodingAndLineBreaks) {
                                    Platform::TTextEncoding::Utf16LE));
 }
 
-TEST_F(IniFileTest, MissingFileReadsEmptyAndIsCreatedByTheFirstWrite) {
+// The host's file may hold bytes that are not valid in the code page, mixed line breaks and no
+// break at its end: all of it stays byte for byte, and the file keeps its permissions.
+TEST_F(IniFileTest, KeepsEveryByteItDoesNotChangeAndTheFilesMode) {
+    WriteRaw("[Main]\r\nName=J\xFCrgen\n\xFF\xFE junk\r[LotW Inbox]\r\nLogin=old");
+    std::filesystem::permissions(FPath, std::filesystem::perms::owner_read |
+                                            std::filesystem::perms::owner_write |
+                                            std::filesystem::perms::group_read);
+    EXPECT_EQ(FIni.WriteString(u"LotW Inbox", u"Password", u"pw"), 0);
+    EXPECT_EQ(FIni.WriteString(u"LotW Inbox", u"Login", u"new"), 0);
+    EXPECT_EQ(ReadRaw(), "[Main]\r\nName=J\xFCrgen\n\xFF\xFE junk\r[LotW Inbox]\r\nLogin=new\r\n"
+                         "Password=pw\r\n");
+    EXPECT_EQ(std::filesystem::status(FPath).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir.Path()), {}), 1)
+        << "no temporary file is left behind";
+}
+
+TEST_F(IniFileTest, MissingFileReadsEmptyAndIsCreatedByTheFirstWriteForItsOwnerOnly) {
     EXPECT_FALSE(FIni.ValueExists(u"LotW Inbox", u"Login"));
     EXPECT_EQ(FIni.WriteString(u"LotW Inbox", u"Login", u"a"), 0);
     EXPECT_EQ(ReadRaw(), "[LotW Inbox]\r\nLogin=a\r\n");
+    EXPECT_EQ(std::filesystem::status(FPath).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST_F(IniFileTest, FailedWriteIsReported) {

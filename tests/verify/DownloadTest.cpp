@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
 namespace {
 
 const std::string Fixed = "&qso_query=1&qso_qsl=no&qso_qsldetail=yes";
@@ -85,6 +89,42 @@ TEST(DecodeBody, SplitsLinesAndHonoursByteOrderMarks) {
     }
 }
 
+// The stall rule with its real numbers: a byte every second or two ends, a slow modem does not,
+// and 90 seconds of silence end the transfer wherever they fall.
+TEST(StallWatch, EndsTricklesAndSilenceButNotASlowModem) {
+    using namespace std::chrono_literals;
+    struct TCase {
+        const char* Name;
+        std::uint64_t BytesPerSecond;
+        std::chrono::seconds SilentFrom; // the flow stops here
+        std::optional<TTransferFailure> Verdict;
+        std::chrono::seconds EndsAt;
+    };
+    const TCase cases[] = {
+        {"2 bytes a second", 2, 3600s, TTransferFailure::Stalled, 90s},
+        {"10 bytes a second", 10, 3600s, TTransferFailure::Stalled, 90s},
+        {"a 300 baud modem", 30, 3600s, std::nullopt, 3600s},
+        {"silent from the start", 0, 0s, TTransferFailure::NoAnswer, 90s},
+        {"silent after a good start", 5000, 100s, TTransferFailure::NoAnswer, 190s},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const auto start = TStallWatch::TClock::time_point{};
+        TStallWatch watch(TTransferLimits{}, start);
+        std::optional<TTransferFailure> verdict;
+        std::chrono::seconds at{0};
+        for (; at < 3600s; ++at) {
+            const std::uint64_t bytes =
+                c.BytesPerSecond * static_cast<std::uint64_t>(std::min(at, c.SilentFrom).count());
+            verdict = watch.Check(start + at, bytes);
+            if (verdict)
+                break;
+        }
+        EXPECT_EQ(verdict, c.Verdict);
+        EXPECT_EQ(at, c.EndsAt);
+    }
+}
+
 TEST(BodyTextHolds, FindsTheTextInAnyEncodingButNotAcrossLines) {
     const std::pair<std::string, bool> cases[] = {
         {"<p>x</p>\r\n<HTML><body>", true},
@@ -108,7 +148,7 @@ protected:
 };
 
 TEST_F(DownloadInboxTest, ReceivedBodyReplacesTheLines) {
-    FNetwork.FResponse = {true, "<eoh>\r\n<eor>\r\n"};
+    FNetwork.FResponse = Received("<eoh>\r\n<eor>\r\n");
     EXPECT_TRUE(DownloadInbox(FView, FNetwork.Factory(), u"https://x/r?login=a", FLines));
     EXPECT_EQ(FLines, (TStringList{u"<eoh>", u"<eor>"}));
     EXPECT_EQ(FNetwork.FAddresses, std::vector<std::string>{"https://x/r?login=a"});
@@ -118,13 +158,13 @@ TEST_F(DownloadInboxTest, ReceivedBodyReplacesTheLines) {
 }
 
 TEST_F(DownloadInboxTest, EmptyBodyIsAResponseWithoutLines) {
-    FNetwork.FResponse = {true, ""};
+    FNetwork.FResponse = Received("");
     EXPECT_TRUE(DownloadInbox(FView, FNetwork.Factory(), u"https://x/r", FLines));
     EXPECT_TRUE(FLines.empty());
 }
 
 TEST_F(DownloadInboxTest, NoResponseLeavesTheLinesAndClearsTheStatus) {
-    FNetwork.FResponse = {false, ""};
+    FNetwork.FResponse = NotReceived(u"");
     EXPECT_FALSE(DownloadInbox(FView, FNetwork.Factory(), u"https://x/r", FLines));
     EXPECT_EQ(FLines, TStringList{u"old"});
     EXPECT_EQ(FView.FStatusText, "");

@@ -24,7 +24,7 @@ protected:
     VerificationRunTest() { FHost.FKernel.FValues[u"DOWNLOAD"] = U16(FDir.Path().string()); }
 
     bool Run(const std::string& body) {
-        FNetwork.FResponse = {true, body};
+        FNetwork.FResponse = Received(body);
         return TVerificationRun(FView, FNetwork.Factory()).Execute();
     }
     std::string ErrorLogPath() const { return FDir.File("Corvane.err"); }
@@ -130,26 +130,38 @@ TEST_F(VerificationRunTest, OrderlyFailures) {
     const std::string badRecord = Record("K2B", "40M", "CW", "20180631", "123456");
     const TCase cases[] = {
         {"web page",
-         {true, "<HTML><body>Username/password incorrect</body>\r\n"},
+         Received("<HTML><body>Username/password incorrect</body>\r\n"),
          {"Msg 0 * Authorization failed: dl1abc/secret"}},
-        {"empty body", {true, ""}, {"Msg 0 * Error: Invalid data format received"}},
+        {"empty body", Received(""), {"Msg 0 * Error: Invalid data format received"}},
         {"no records announced",
-         {true, Report(Header + NumRec(0), {record})},
+         Received(Report(Header + NumRec(0), {record})),
          {"Msg 1 Most recent QSO uploaded at 07/04/18 12:34",
           "Msg 0 * Error: No ADIF records received"}},
         {"more announced than held",
-         {true, Report(NumRec(3), {record, record})},
+         Received(Report(NumRec(3), {record, record})),
          {"Msg 0 * Error: Report announces 3 records but holds 2"}},
         // The whole report is known before a bad value counts.
         {"web page after a bad record",
-         {true, Report(NumRec(1), {badRecord}) + "<HTML>\r\n"},
+         Received(Report(NumRec(1), {badRecord}) + "<HTML>\r\n"),
          {"Msg 0 * Authorization failed: dl1abc/secret"}},
         {"more announced than held, one of them bad",
-         {true, Report(NumRec(3), {badRecord, record})},
+         Received(Report(NumRec(3), {badRecord, record})),
          {"Msg 0 * Error: Report announces 3 records but holds 2"}},
+        // An answer outside 2xx is no report, unless it is a web page.
+        {"error status with a report's text",
+         Received(Report(NumRec(1), {record}), 500),
+         {"Msg 1 Download failed: the server answered with HTTP status 500",
+          "ShowMessage Resource open error: https://lotw.example/lotwuser/lotwreport.adi | Error"}},
+        {"redirect",
+         Received("", 302),
+         {"Msg 1 Download failed: the server answered with HTTP status 302",
+          "ShowMessage Resource open error: https://lotw.example/lotwuser/lotwreport.adi | Error"}},
+        {"web page with an error status",
+         Received("<HTML>Unauthorized</HTML>", 401),
+         {"Msg 0 * Authorization failed: dl1abc/secret"}},
         // Processing only the first would clear the marks of the others for good.
         {"fewer announced than held",
-         {true, Report(NumRec(1), {record, badRecord})},
+         Received(Report(NumRec(1), {record, badRecord})),
          {"Msg 0 * Error: Report announces 1 records but holds 2"}},
     };
     for (const TCase& c : cases) {
@@ -170,25 +182,53 @@ TEST_F(VerificationRunTest, LowerCaseWebPageIsTakenForAReport) {
     EXPECT_FALSE(Sent("Msg 0 * Authorization failed"));
 }
 
-TEST_F(VerificationRunTest, NoResponseIsAResourceOpenError) {
-    FNetwork.FResponse = {false, ""};
+TEST_F(VerificationRunTest, NoResponseIsAResourceOpenErrorWithItsCause) {
+    FNetwork.FResponse = NotReceived(u"connection refused");
     EXPECT_FALSE(TVerificationRun(FView, FNetwork.Factory()).Execute());
-    EXPECT_EQ(Middle(), (TEvents{"ShowMessage Resource open error: "
+    EXPECT_EQ(Middle(), (TEvents{"Msg 1 Download failed: connection refused",
+                                 "ShowMessage Resource open error: "
                                  "https://lotw.example/lotwuser/lotwreport.adi | Error"}));
+}
+
+// A plain http address is still used, with a word that the password travels unencrypted.
+TEST_F(VerificationRunTest, PlainHttpWarnsThatThePasswordTravelsUnencrypted) {
+    for (const char* resource : {"http://127.0.0.1:8080/report", "HTTP://relay/report"}) {
+        FEvents.clear();
+        FView.FResource = U16(resource);
+        Run("");
+        const auto use =
+            std::find(FEvents.begin(), FEvents.end(), std::string("Msg 0 * Use: ") + resource);
+        ASSERT_NE(use, FEvents.end());
+        EXPECT_EQ(*(use + 1), "Msg 1 Warning: the password travels unencrypted (http)");
+    }
+    FEvents.clear();
+    FView.FResource = u"https://lotw.example/lotwuser/lotwreport.adi";
+    Run("");
+    EXPECT_FALSE(Sent("Msg 1 Warning"));
 }
 
 // A report that does not convert raises before any mark is cleared.
 TEST_F(VerificationRunTest, BadReportRaisesWithTheLogUntouched) {
     const std::string good = Record("K1A", "40M", "CW", "20180630", "123456");
-    const std::string bodies[] = {
-        Report(Field("PROGRAMID", "LoTW"), {good}),                           // no NUMREC
-        Report(Field("APP_LoTW_NUMREC", "2x"), {good}),                       // NUMREC no number
-        Report(Field("APP_LoTW_LASTQSORX", "yesterday") + NumRec(1), {good}), // bad upload time
-        Report(NumRec(2), {good, Record("K2B", "40M", "CW", "20180631", "123456")}),
+    const std::string confirmed = "<QSL_RCVD:1>Y<QSLRDATE:8>2018";
+    const std::pair<std::string, std::string> cases[] = {
+        {Report(Field("PROGRAMID", "LoTW"), {good}), // no NUMREC
+         "field APP_LoTW_NUMREC of the header"},
+        {Report(Field("APP_LoTW_NUMREC", "2x"), {good}), "field APP_LoTW_NUMREC of the header"},
+        {Report(Field("APP_LoTW_LASTQSORX", "yesterday") + NumRec(1), {good}),
+         "field APP_LoTW_LASTQSORX of the header"},
+        {Report(NumRec(2), {good, Record("K2B", "40M", "CW", "20180631", "123456")}),
+         "field QSO_DATE of record 2 (K2B)"},
+        {Report(NumRec(1), {Record("K3C", "40M", "CW", "20180630", "126000")}),
+         "field TIME_ON of record 1 (K3C)"},
+        {Report(NumRec(1), {Record("K4D", "40M", "CW", "20180630", "120000", confirmed)}),
+         "field QSLRDATE of record 1 (K4D)"},
     };
-    for (const std::string& body : bodies) {
+    for (const auto& [body, place] : cases) {
         FEvents.clear();
         EXPECT_THROW(Run(body), EConvertError) << body;
+        // The error keeps its own words; the progress log says where it stands.
+        EXPECT_TRUE(Sent("Msg 1 Bad value in " + place)) << body;
         EXPECT_FALSE(Sent("ExecuteSQL")) << body;
         EXPECT_FALSE(Sent("WriteLog"));
         EXPECT_EQ(FEvents.back(), "FreeQuery 42") << "the query is freed on the way out";
@@ -218,7 +258,8 @@ TEST_F(VerificationRunTest, BadConfirmationDateMattersOnlyForAMatchedRecord) {
     EXPECT_THROW(Run(body), EConvertError);
     EXPECT_EQ(Middle(), (TEvents{"RecordExists LOGS OMCALL='K2B' AND QSOBAND='40M' AND "
                                  "QSOMODE='CW' AND #2018-06-30 12:33#<=QSODATE AND "
-                                 "QSODATE<=#2018-06-30 12:35# AND LOGNAME='Main'"}));
+                                 "QSODATE<=#2018-06-30 12:35# AND LOGNAME='Main'",
+                                 "Msg 1 Bad value in field QSLRDATE of record 2 (K2B)"}));
 }
 
 TEST_F(VerificationRunTest, HostFailureMidRunStillFreesTheQuery) {

@@ -137,6 +137,20 @@ void TFakeView::SetStatusText(std::u16string_view text) {
     FEvents.push_back("Status " + FStatusText);
 }
 
+THttpResponse Received(std::string body, long status) {
+    THttpResponse response;
+    response.Received = true;
+    response.Body = std::move(body);
+    response.Status = status;
+    return response;
+}
+
+THttpResponse NotReceived(std::u16string failure) {
+    THttpResponse response;
+    response.Failure = std::move(failure);
+    return response;
+}
+
 THttpTransportFactory TFakeNetwork::Factory() {
     return [this](std::u16string_view applicationFolder) -> std::unique_ptr<THttpTransport> {
         FApplicationFolders.push_back(U8(applicationFolder));

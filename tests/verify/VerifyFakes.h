@@ -68,6 +68,9 @@ public:
     std::u16string OperatorCall() const override { return FOperatorCall; }
     std::u16string LoginText() const override { return FLogin; }
     std::u16string PasswordText() const override { return FPassword; }
+    std::u16string PasswordShown() const override {
+        return FPasswordVisible ? FPassword : std::u16string(FPassword.size(), u'*');
+    }
     TDateFieldValue FromField() const override { return FFrom; }
     TDateFieldValue UntilField() const override { return FUntil; }
     std::u16string Caption() const override { return u"Verify logbook with LotW user inbox"; }
@@ -81,6 +84,7 @@ public:
     std::u16string FOperatorCall = u"DL1ABC";
     std::u16string FLogin = u"dl1abc";
     std::u16string FPassword = u"secret";
+    bool FPasswordVisible = true;
     TDateFieldValue FFrom = DateField(2018, 1, 2);
     TDateFieldValue FUntil = DateField(2018, 7, 4);
     // The progress log as the memo would hold it.
@@ -92,10 +96,14 @@ private:
     TEvents& FEvents;
 };
 
+// A response that arrived with `body` and `status`; one that did not, for `failure`.
+THttpResponse Received(std::string body, long status = 200);
+THttpResponse NotReceived(std::u16string failure);
+
 // A transport that answers every GET with one prepared response and remembers what it was
 // asked; `Factory()` hands out such transports.
 struct TFakeNetwork {
-    THttpResponse FResponse{true, ""};
+    THttpResponse FResponse = Received("");
     // When set, Get raises this instead of answering.
     bool FThrows = false;
     std::vector<std::string> FAddresses;
