@@ -48,15 +48,18 @@ TFault ParseFault(const std::string& text) {
     return fault;
 }
 
-std::optional<TFault> TFaultPlan::NextCall(const std::string& operation) {
-    const int call = ++FCalls[operation];
+std::optional<TFault> TFaultPlan::NextCall(std::string_view operation) {
+    auto counted = FCalls.find(operation);
+    if (counted == FCalls.end())
+        counted = FCalls.emplace(std::string(operation), 0).first;
+    const int call = ++counted->second;
     for (const auto& fault : FFaults)
         if (fault.Operation == operation && fault.Call == call)
             return fault;
     return std::nullopt;
 }
 
-int TFaultPlan::Calls(const std::string& operation) const {
+int TFaultPlan::Calls(std::string_view operation) const {
     auto found = FCalls.find(operation);
     return found == FCalls.end() ? 0 : found->second;
 }

@@ -14,6 +14,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace RefHost {
@@ -32,13 +33,14 @@ public:
     void Add(TFault fault) { FFaults.push_back(std::move(fault)); }
 
     // Counts one call of `operation` and returns the fault scheduled for it, if any.
-    std::optional<TFault> NextCall(const std::string& operation);
+    std::optional<TFault> NextCall(std::string_view operation);
     // How often `operation` has been called.
-    int Calls(const std::string& operation) const;
+    int Calls(std::string_view operation) const;
 
 private:
     std::vector<TFault> FFaults;
-    std::map<std::string, int> FCalls;
+    // Looked up by views: counting a call allocates only at an operation's first call.
+    std::map<std::string, int, std::less<>> FCalls;
 };
 
 } // namespace RefHost

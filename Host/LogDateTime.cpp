@@ -1,7 +1,5 @@
 #include "Host/LogDateTime.h"
 
-#include <cstdio>
-
 namespace RefHost {
 
 namespace {
@@ -37,9 +35,18 @@ bool TLogDateTime::IsValid() const {
 }
 
 std::string TLogDateTime::StoredText() const {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", Year, Month, Day, Hour,
-                  Minute, Second);
+    // Written digit by digit: this runs for every date of every statement.
+    std::string text = "0000-00-00 00:00:00";
+    auto put = [&text](std::size_t end, int value) {
+        for (std::size_t at = end; at-- > end - (end == 4 ? 4 : 2); value /= 10)
+            text[at] = static_cast<char>('0' + value % 10);
+    };
+    put(4, Year);
+    put(7, Month);
+    put(10, Day);
+    put(13, Hour);
+    put(16, Minute);
+    put(19, Second);
     return text;
 }
 

@@ -1,11 +1,10 @@
 #include "Host/Logbook.h"
 
 #include "Host/HostError.h"
+#include "Host/StatementCache.h"
 #include "Platform/Locale.h"
 
 #include <sqlite3.h>
-
-#include <unordered_map>
 
 namespace RefHost {
 
@@ -23,17 +22,30 @@ CREATE TABLE IF NOT EXISTS LOGS (
     GRIDSQUARE TEXT NOT NULL DEFAULT '',
     LOTWSENT BOOLEAN NOT NULL DEFAULT 0 CHECK (LOTWSENT IN (0, 1)),
     LOTWRCVD BOOLEAN NOT NULL DEFAULT 0 CHECK (LOTWRCVD IN (0, 1)),
-    LOTWRCVDDATE TEXT
+    LOTWRCVDDATE TEXT,
+    ADIFFIELDS TEXT NOT NULL DEFAULT ''
 );
 CREATE INDEX IF NOT EXISTS LOGS_MATCH ON LOGS (LOGNAME, OMCALL, QSOBAND, QSOMODE, QSODATE);
 CREATE INDEX IF NOT EXISTS LOGS_DATE ON LOGS (LOGNAME, QSODATE);
 )sql";
 
-// The most prepared statements kept for reuse; beyond it the cache starts afresh.
-constexpr std::size_t CacheLimit = 64;
+// The most statement shapes whose prepared statements are kept for reuse.
+constexpr std::size_t CacheShapes = 64;
 
 [[noreturn]] void Fail(sqlite3* db, const std::string& what) {
     ThrowDatabaseError(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+std::u16string TextColumn(sqlite3_stmt* stmt, int column) {
+    auto* text = static_cast<const char16_t*>(sqlite3_column_text16(stmt, column));
+    return text ? std::u16string(text,
+                                 static_cast<std::size_t>(sqlite3_column_bytes16(stmt, column)) / 2)
+                : std::u16string();
+}
+
+std::optional<TLogDateTime> DateColumn(sqlite3_stmt* stmt, int column) {
+    auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    return text ? ParseLogDateTime(text) : std::nullopt;
 }
 
 TSqlValue ColumnValue(sqlite3_stmt* stmt, int column) {
@@ -44,98 +56,21 @@ TSqlValue ColumnValue(sqlite3_stmt* stmt, int column) {
         return sqlite3_column_double(stmt, column);
     case SQLITE_NULL:
         return std::monostate{};
-    default: {
-        auto text = static_cast<const char16_t*>(sqlite3_column_text16(stmt, column));
-        auto bytes = static_cast<std::size_t>(sqlite3_column_bytes16(stmt, column));
-        return text ? std::u16string(text, bytes / 2) : std::u16string();
-    }
+    default:
+        return TextColumn(stmt, column);
     }
 }
 
 } // namespace
 
-// Prepared statements by SQL text, each handed out to one user at a time.
-class TLogbook::TStatementCache {
-public:
-    explicit TStatementCache(sqlite3* db) : FDatabase(db) {}
-    ~TStatementCache() { Clear(); }
-
-    sqlite3_stmt* Acquire(const std::u16string& sql) {
-        auto found = FFree.find(sql);
-        if (found != FFree.end() && !found->second.empty()) {
-            auto* stmt = found->second.back();
-            found->second.pop_back();
-            return stmt;
-        }
-        sqlite3_stmt* stmt = nullptr;
-        const int bytes = static_cast<int>(sql.size() * sizeof(char16_t));
-        if (sqlite3_prepare16_v2(FDatabase, sql.data(), bytes, &stmt, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(stmt);
-            Fail(FDatabase, "Cannot prepare \"" + Platform::Utf16ToUtf8(sql) + "\"");
-        }
-        return stmt;
-    }
-
-    void Return(const std::u16string& sql, sqlite3_stmt* stmt) {
-        sqlite3_reset(stmt);
-        sqlite3_clear_bindings(stmt);
-        if (FFree.size() >= CacheLimit && !FFree.contains(sql))
-            Clear();
-        FFree[sql].push_back(stmt);
-    }
-
-private:
-    void Clear() {
-        for (auto& [sql, stmts] : FFree)
-            for (auto* stmt : stmts)
-                sqlite3_finalize(stmt);
-        FFree.clear();
-    }
-
-    sqlite3* FDatabase;
-    std::unordered_map<std::u16string, std::vector<sqlite3_stmt*>> FFree;
-};
-
-// A prepared statement with its parameters bound, returned to the cache at scope end.
-class TLogbook::TLease {
-public:
-    TLease(TStatementCache& cache, const TSqlStatement& statement, sqlite3* db)
-        : FCache(cache), FSql(statement.Sql), FStmt(cache.Acquire(statement.Sql)) {
-        int index = 1;
-        for (const auto& value : statement.Parameters) {
-            int rc = SQLITE_OK;
-            if (auto* integer = std::get_if<std::int64_t>(&value))
-                rc = sqlite3_bind_int64(FStmt, index, *integer);
-            else if (auto* real = std::get_if<double>(&value))
-                rc = sqlite3_bind_double(FStmt, index, *real);
-            else if (auto* text = std::get_if<std::u16string>(&value))
-                rc = sqlite3_bind_text16(FStmt, index, text->data(),
-                                         static_cast<int>(text->size() * sizeof(char16_t)),
-                                         SQLITE_TRANSIENT);
-            else
-                rc = sqlite3_bind_null(FStmt, index);
-            if (rc != SQLITE_OK) {
-                FCache.Return(FSql, FStmt);
-                Fail(db, "Cannot bind parameter " + std::to_string(index));
-            }
-            ++index;
-        }
-    }
-    ~TLease() { FCache.Return(FSql, FStmt); }
-    TLease(const TLease&) = delete;
-    TLease& operator=(const TLease&) = delete;
-
-    sqlite3_stmt* Get() const { return FStmt; }
-
-private:
-    TStatementCache& FCache;
-    const std::u16string& FSql;
-    sqlite3_stmt* FStmt;
-};
-
 TLogbook::TLogbook(const std::string& path) : FPath(path) {
+    // The engine's memory statistics take a process-wide lock at every allocation; nothing reads
+    // them. The setting holds only before the engine's first use; later it is refused unharmed.
+    static const int statistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)statistics;
+    // One thread at a time: the connection needs no locks of its own.
     const int flags =
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_URI;
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
     if (sqlite3_open_v2(path.c_str(), &FDatabase, flags, nullptr) != SQLITE_OK) {
         std::string reason = FDatabase ? sqlite3_errmsg(FDatabase) : "out of memory";
         sqlite3_close(FDatabase);
@@ -150,17 +85,34 @@ TLogbook::TLogbook(const std::string& path) : FPath(path) {
         Run("PRAGMA synchronous=NORMAL");
         Run("PRAGMA mmap_size=268435456");
         Run(Schema);
+        AddMissingColumns();
     } catch (...) {
         sqlite3_close(FDatabase);
         throw;
     }
-    FCache = std::make_unique<TStatementCache>(FDatabase);
+    FCache = std::make_unique<TStatementCache>(FDatabase, CacheShapes);
 }
 
 TLogbook::~TLogbook() {
     Rollback();
     FCache.reset();
     sqlite3_close(FDatabase);
+}
+
+void TLogbook::AddMissingColumns() {
+    sqlite3_stmt* probe = nullptr;
+    if (sqlite3_prepare_v2(FDatabase,
+                           "SELECT 1 FROM pragma_table_info('LOGS') WHERE name='ADIFFIELDS'", -1,
+                           &probe, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(probe);
+        Fail(FDatabase, "Cannot read the columns of LOGS");
+    }
+    const int rc = sqlite3_step(probe);
+    sqlite3_finalize(probe);
+    if (rc == SQLITE_DONE)
+        Run("ALTER TABLE LOGS ADD COLUMN ADIFFIELDS TEXT NOT NULL DEFAULT ''");
+    else if (rc != SQLITE_ROW)
+        Fail(FDatabase, "Cannot read the columns of LOGS");
 }
 
 void TLogbook::Run(const char* sql) {
@@ -175,8 +127,8 @@ void TLogbook::Run(const char* sql) {
 TResultSet TLogbook::Query(const TSqlStatement& statement, std::size_t maxRows) {
     if (statement.Kind != TSqlStatementKind::Select)
         ThrowDatabaseError("A query needs a SELECT statement");
-    TLease lease(*FCache, statement, FDatabase);
-    auto* stmt = lease.Get();
+    TPreparedStatement prepared(*FCache, statement);
+    auto* stmt = prepared.Get();
     TResultSet result;
     const int columns = sqlite3_column_count(stmt);
     for (int i = 0; i < columns; ++i) {
@@ -186,7 +138,7 @@ TResultSet TLogbook::Query(const TSqlStatement& statement, std::size_t maxRows) 
     for (;;) {
         if (maxRows != 0 && result.Rows.size() == maxRows)
             break;
-        const int rc = sqlite3_step(stmt);
+        const int rc = prepared.Step();
         if (rc == SQLITE_DONE)
             break;
         if (rc != SQLITE_ROW)
@@ -223,8 +175,8 @@ bool TLogbook::InTransaction() const {
 TExecuteResult TLogbook::Execute(const TSqlStatement& statement, std::string* refusal) {
     if (statement.Kind != TSqlStatementKind::Update)
         ThrowDatabaseError("Only UPDATE statements can be executed");
-    TLease lease(*FCache, statement, FDatabase);
-    const int rc = sqlite3_step(lease.Get());
+    TPreparedStatement prepared(*FCache, statement);
+    const int rc = prepared.Step();
     if (rc == SQLITE_DONE)
         return TExecuteResult::Executed;
     // A constraint refuses this one statement and leaves the rest of the transaction intact;
@@ -245,7 +197,7 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
         {}};
     const std::u16string insert =
         u"INSERT INTO LOGS (LOGNAME, QSODATE, OMCALL, QSOBAND, QSOMODE, IOTA, GRIDSQUARE, "
-        u"LOTWSENT, LOTWRCVD, LOTWRCVDDATE) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+        u"LOTWSENT, LOTWRCVD, LOTWRCVDDATE, ADIFFIELDS) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
     Begin();
     std::size_t added = 0;
     try {
@@ -261,9 +213,10 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
                 {qso.LogName, date, qso.Call, qso.Band, qso.Mode, qso.Iota, qso.GridSquare,
                  std::int64_t{qso.LotwSent}, std::int64_t{qso.LotwRcvd},
                  qso.LotwRcvdDate ? TSqlValue(Platform::Utf8ToUtf16(qso.LotwRcvdDate->StoredText()))
-                                  : TSqlValue()}};
-            TLease lease(*FCache, add, FDatabase);
-            if (sqlite3_step(lease.Get()) != SQLITE_DONE)
+                                  : TSqlValue(),
+                 qso.OtherFields}};
+            TPreparedStatement prepared(*FCache, add);
+            if (prepared.Step() != SQLITE_DONE)
                 Fail(FDatabase, "Cannot add the QSO with " + Platform::Utf16ToUtf8(qso.Call));
             ++added;
         }
@@ -273,6 +226,40 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
         throw;
     }
     return added;
+}
+
+std::size_t TLogbook::ForEachQso(const std::u16string& logName,
+                                 const std::function<void(const TQsoRecord&)>& take) {
+    const TSqlStatement select{
+        TSqlStatementKind::Select,
+        u"SELECT QSODATE, OMCALL, QSOBAND, QSOMODE, IOTA, GRIDSQUARE, LOTWSENT, LOTWRCVD, "
+        u"LOTWRCVDDATE, ADIFFIELDS FROM LOGS WHERE LOGNAME=? ORDER BY QSODATE, ID",
+        {logName}};
+    TPreparedStatement prepared(*FCache, select);
+    sqlite3_stmt* stmt = prepared.Get();
+    std::size_t count = 0;
+    TQsoRecord qso;
+    qso.LogName = logName;
+    for (int rc; (rc = prepared.Step()) != SQLITE_DONE; ++count) {
+        if (rc != SQLITE_ROW)
+            Fail(FDatabase, "Cannot read the log");
+        const auto date = DateColumn(stmt, 0);
+        if (!date)
+            ThrowDatabaseError("The QSO with " + Platform::Utf16ToUtf8(TextColumn(stmt, 1)) +
+                               " has no valid date");
+        qso.QsoDate = *date;
+        qso.Call = TextColumn(stmt, 1);
+        qso.Band = TextColumn(stmt, 2);
+        qso.Mode = TextColumn(stmt, 3);
+        qso.Iota = TextColumn(stmt, 4);
+        qso.GridSquare = TextColumn(stmt, 5);
+        qso.LotwSent = sqlite3_column_int(stmt, 6) != 0;
+        qso.LotwRcvd = sqlite3_column_int(stmt, 7) != 0;
+        qso.LotwRcvdDate = DateColumn(stmt, 8);
+        qso.OtherFields = TextColumn(stmt, 9);
+        take(qso);
+    }
+    return count;
 }
 
 } // namespace RefHost

@@ -2,15 +2,16 @@
 //
 // Opening creates the file and the table when they are missing (WAL journal). LOGS holds an
 // integer key ID and the columns LOGNAME (the owning log's key), QSODATE, OMCALL, QSOBAND,
-// QSOMODE, IOTA, GRIDSQUARE, LOTWSENT, LOTWRCVD and LOTWRCVDDATE. Dates are stored as
+// QSOMODE, IOTA, GRIDSQUARE, LOTWSENT, LOTWRCVD, LOTWRCVDDATE and ADIFFIELDS (the QSO's other
+// ADIF fields as ADIF text; added to a file made before it had the column). Dates are stored as
 // "YYYY-MM-DD HH:MM:SS" text and Booleans as 0/1. Two indexes serve the plug-ins' statements:
 // (LOGNAME, OMCALL, QSOBAND, QSOMODE, QSODATE) for the record match and (LOGNAME, QSODATE) for
 // date windows and first/last QSO.
 //
-// Statements come translated (SqlDialect.h); prepared statements are kept and reused by SQL
-// text. An update runs in the write transaction that Begin() opened, or on its own when none
-// is open. Commit() makes the transaction's changes visible to other programs at once;
-// Rollback(), closing the logbook and a crash of the process all drop them, so the file
+// Statements come translated (SqlDialect.h); their prepared statements are kept and reused by
+// SQL text (StatementCache.h). An update runs in the write transaction that Begin() opened, or on
+// its own when none is open. Commit() makes the transaction's changes visible to other programs at
+// once; Rollback(), closing the logbook and a crash of the process all drop them, so the file
 // always holds either everything of a transaction or nothing of it. Reads on this connection
 // see the open transaction. Failures throw EHostError of class "EDatabaseError" with SQLite's
 // own description; only an update refused by a constraint, which touches nothing beyond that
@@ -23,6 +24,7 @@
 #include "Host/SqlDialect.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,13 +34,15 @@ struct sqlite3;
 
 namespace RefHost {
 
+class TStatementCache;
+
 // The rows of a query, every value as SQLite returned it.
 struct TResultSet {
     std::vector<std::u16string> Columns;
     std::vector<std::vector<TSqlValue>> Rows;
 };
 
-// One QSO as the importer adds it.
+// One QSO as the importer adds it and the exporter writes it.
 struct TQsoRecord {
     std::u16string LogName;
     TLogDateTime QsoDate;
@@ -50,6 +54,10 @@ struct TQsoRecord {
     bool LotwSent = false;
     bool LotwRcvd = false;
     std::optional<TLogDateTime> LotwRcvdDate;
+    // The QSO's other fields as ADIF text ("<FREQ:6>14.074<RST_SENT:2>59").
+    std::u16string OtherFields;
+
+    friend bool operator==(const TQsoRecord&, const TQsoRecord&) = default;
 };
 
 enum class TExecuteResult { Executed, Refused };
@@ -73,6 +81,9 @@ public:
     // band and mode); returns how many were added. On failure nothing is added. Needs no
     // transaction to be open.
     std::size_t AddQsos(const std::vector<TQsoRecord>& qsos);
+    // Calls `take` with each QSO of the log `logName`, in time order; returns how many.
+    std::size_t ForEachQso(const std::u16string& logName,
+                           const std::function<void(const TQsoRecord&)>& take);
 
     // Opens the write transaction and takes the file's write lock, waiting for it at most
     // BusyTimeout. Throws when the lock is not had or a transaction is already open.
@@ -86,10 +97,8 @@ public:
     const std::string& Path() const { return FPath; }
 
 private:
-    class TStatementCache;
-    class TLease;
-
     void Run(const char* sql);
+    void AddMissingColumns();
 
     std::string FPath;
     sqlite3* FDatabase = nullptr;

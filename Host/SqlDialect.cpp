@@ -7,24 +7,32 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <forward_list>
 
 namespace RefHost {
 
 namespace {
 
+// Literals as views of known length: a view made from a bare literal measures it at run time.
+using namespace std::string_view_literals;
+
 enum class TTokenKind { Word, Literal, Symbol, End };
 
 struct TToken {
-    TTokenKind Kind;
-    std::u16string_view Text; // the source characters (upper-cased words compare on Upper)
-    std::u16string Upper;     // words only
-    TSqlValue Value;          // literals only
-    std::size_t Position;     // 1-based character position in the source
+    // Provided, so that a new token is not zero-filled before its members are set.
+    TToken() noexcept {}
+
+    TTokenKind Kind = TTokenKind::End;
+    std::u16string_view Text;  // the source characters (upper-cased words compare on Upper)
+    std::u16string_view Upper; // words only: the source itself when it is upper case
+    TSqlValue Value;           // literals only
+    std::size_t Position = 0;  // 1-based character position in the source
 };
 
 constexpr std::array<std::u16string_view, 18> Keywords = {
-    u"SELECT", u"FROM", u"WHERE", u"AND",  u"UPDATE", u"SET", u"AS",  u"COUNT", u"MIN",
-    u"MAX",    u"TRUE", u"FALSE", u"NULL", u"ORDER",  u"BY",  u"ASC", u"DESC",  u"LIMIT"};
+    u"SELECT"sv, u"FROM"sv,  u"WHERE"sv, u"AND"sv, u"UPDATE"sv, u"SET"sv,
+    u"AS"sv,     u"COUNT"sv, u"MIN"sv,   u"MAX"sv, u"TRUE"sv,   u"FALSE"sv,
+    u"NULL"sv,   u"ORDER"sv, u"BY"sv,    u"ASC"sv, u"DESC"sv,   u"LIMIT"sv};
 
 bool IsKeyword(std::u16string_view upper) {
     return std::find(Keywords.begin(), Keywords.end(), upper) != Keywords.end();
@@ -56,10 +64,12 @@ std::u16string Upper(std::u16string_view text) {
                        std::to_string(position) + " in \"" + Platform::Utf16ToUtf8(source) + "\"");
 }
 
-// Splits dialect text into tokens; literals are decoded on the way.
+// Splits dialect text into tokens; literals are decoded on the way. Words that are not upper
+// case are upper-cased into `upperWords`, which must outlive the tokens.
 class TTokenizer {
 public:
-    explicit TTokenizer(std::u16string_view source) : FSource(source) {}
+    TTokenizer(std::u16string_view source, std::forward_list<std::u16string>& upperWords)
+        : FSource(source), FUpperWords(upperWords) {}
 
     std::vector<TToken> Tokens() {
         std::vector<TToken> tokens;
@@ -67,44 +77,54 @@ public:
         for (;;) {
             while (FPos < FSource.size() && IsBlank(FSource[FPos]))
                 ++FPos;
-            if (FPos == FSource.size()) {
-                tokens.push_back({TTokenKind::End, {}, {}, {}, FPos + 1});
-                return tokens;
-            }
-            tokens.push_back(Next());
+            // Each token is made in its place: building it aside and moving it costs more.
+            TToken& token = tokens.emplace_back();
+            token.Position = FPos + 1;
+            if (FPos == FSource.size())
+                return tokens; // the end
+            Next(token);
         }
     }
 
 private:
-    TToken Next() {
+    void Next(TToken& token) {
         const std::size_t start = FPos;
         const char16_t c = FSource[FPos];
         if (IsWordStart(c)) {
             while (FPos < FSource.size() && IsWordChar(FSource[FPos]))
                 ++FPos;
-            auto text = FSource.substr(start, FPos - start);
-            return Word(text, start);
+            Word(token, FSource.substr(start, FPos - start));
+        } else if (IsDigit(c) ||
+                   (c == u'-' && FPos + 1 < FSource.size() && IsDigit(FSource[FPos + 1]))) {
+            Number(token, start);
+        } else if (c == u'\'') {
+            TextLiteral(token, start);
+        } else if (c == u'#') {
+            DateLiteral(token, start);
+        } else {
+            Symbol(token, start);
         }
-        if (IsDigit(c) || (c == u'-' && FPos + 1 < FSource.size() && IsDigit(FSource[FPos + 1])))
-            return Number(start);
-        if (c == u'\'')
-            return TextLiteral(start);
-        if (c == u'#')
-            return DateLiteral(start);
-        return Symbol(start);
     }
 
-    TToken Word(std::u16string_view text, std::size_t start) {
-        auto upper = Upper(text);
-        if (upper == u"TRUE" || upper == u"FALSE")
-            return {
-                TTokenKind::Literal, text, {}, std::int64_t{upper == u"TRUE" ? 1 : 0}, start + 1};
-        if (upper == u"NULL")
-            return {TTokenKind::Literal, text, std::move(upper), std::monostate{}, start + 1};
-        return {TTokenKind::Word, text, std::move(upper), {}, start + 1};
+    void Word(TToken& token, std::u16string_view text) {
+        std::u16string_view upper = text;
+        if (std::any_of(text.begin(), text.end(),
+                        [](char16_t c) { return c >= u'a' && c <= u'z'; }))
+            upper = FUpperWords.emplace_front(Upper(text));
+        token.Text = text;
+        if (upper == u"TRUE"sv || upper == u"FALSE"sv) {
+            token.Kind = TTokenKind::Literal;
+            token.Value = std::int64_t{upper == u"TRUE"sv ? 1 : 0};
+        } else if (upper == u"NULL"sv) {
+            token.Kind = TTokenKind::Literal; // its value stays NULL
+            token.Upper = upper;
+        } else {
+            token.Kind = TTokenKind::Word;
+            token.Upper = upper;
+        }
     }
 
-    TToken Number(std::size_t start) {
+    void Number(TToken& token, std::size_t start) {
         ++FPos; // sign or first digit
         bool fraction = false;
         while (FPos < FSource.size() && (IsDigit(FSource[FPos]) || FSource[FPos] == u'.')) {
@@ -129,11 +149,13 @@ private:
                 Fail(FSource, start + 1, "a number out of range");
             value = integer;
         }
-        return {TTokenKind::Literal, text, {}, std::move(value), start + 1};
+        token.Kind = TTokenKind::Literal;
+        token.Text = text;
+        token.Value = std::move(value);
     }
 
-    TToken TextLiteral(std::size_t start) {
-        std::u16string value;
+    void TextLiteral(TToken& token, std::size_t start) {
+        std::u16string& value = token.Value.emplace<std::u16string>();
         ++FPos;
         for (;;) {
             const auto quote = FSource.find(u'\'', FPos);
@@ -148,52 +170,63 @@ private:
             }
             break;
         }
-        return {TTokenKind::Literal,
-                FSource.substr(start, FPos - start),
-                {},
-                std::move(value),
-                start + 1};
+        token.Kind = TTokenKind::Literal;
+        token.Text = FSource.substr(start, FPos - start);
     }
 
-    TToken DateLiteral(std::size_t start) {
+    void DateLiteral(TToken& token, std::size_t start) {
         const auto close = FSource.find(u'#', start + 1);
         if (close == std::u16string_view::npos)
             Fail(FSource, start + 1, "an unterminated date literal");
         const auto body = FSource.substr(start + 1, close - start - 1);
+        // A date's text is short and ASCII: it is read from a narrow copy on the stack.
+        std::array<char, 24> narrow{};
         const bool ascii =
+            body.size() <= narrow.size() &&
             std::all_of(body.begin(), body.end(), [](char16_t c) { return c < 0x80; });
-        auto date = ascii ? ParseLogDateTime(Platform::Utf16ToUtf8(body)) : std::nullopt;
+        if (ascii)
+            std::copy(body.begin(), body.end(), narrow.begin());
+        auto date =
+            ascii ? ParseLogDateTime(std::string_view(narrow.data(), body.size())) : std::nullopt;
         if (!date)
             Fail(FSource, start + 1,
                  "a date literal that is not a real yyyy-mm-dd [hh:mm] date (#" +
                      Platform::Utf16ToUtf8(body) + "#)");
         FPos = close + 1;
-        return {TTokenKind::Literal,
-                FSource.substr(start, FPos - start),
-                {},
-                Platform::Utf8ToUtf16(date->StoredText()),
-                start + 1};
+        const std::string stored = date->StoredText();
+        token.Kind = TTokenKind::Literal;
+        token.Text = FSource.substr(start, FPos - start);
+        token.Value.emplace<std::u16string>(stored.begin(), stored.end());
     }
 
-    TToken Symbol(std::size_t start) {
-        static constexpr std::array<std::u16string_view, 9> Symbols = {
-            u"<=", u">=", u"<>", u"=", u"<", u">", u"(", u")", u","};
-        // "*" is its own symbol too; listed apart so that the two-character ones match first.
-        for (auto symbol : Symbols) {
-            if (FSource.substr(FPos, symbol.size()) == symbol) {
-                FPos += symbol.size();
-                return {TTokenKind::Symbol, symbol, {}, {}, start + 1};
-            }
+    void Symbol(TToken& token, std::size_t start) {
+        const char16_t next = FPos + 1 < FSource.size() ? FSource[FPos + 1] : u'\0';
+        std::size_t length = 1;
+        switch (FSource[FPos]) {
+        case u'<':
+            length = next == u'=' || next == u'>' ? 2 : 1;
+            break;
+        case u'>':
+            length = next == u'=' ? 2 : 1;
+            break;
+        case u'=':
+        case u'(':
+        case u')':
+        case u',':
+        case u'*':
+            break;
+        default:
+            Fail(FSource, start + 1,
+                 "an unexpected character '" + Platform::Utf16ToUtf8(FSource.substr(FPos, 1)) +
+                     "'");
         }
-        if (FSource[FPos] == u'*') {
-            ++FPos;
-            return {TTokenKind::Symbol, u"*", {}, {}, start + 1};
-        }
-        Fail(FSource, start + 1,
-             "an unexpected character '" + Platform::Utf16ToUtf8(FSource.substr(FPos, 1)) + "'");
+        token.Kind = TTokenKind::Symbol;
+        token.Text = FSource.substr(FPos, length);
+        FPos += length;
     }
 
     std::u16string_view FSource;
+    std::forward_list<std::u16string>& FUpperWords;
     std::size_t FPos = 0;
 };
 
@@ -201,12 +234,17 @@ private:
 class TParser {
 public:
     explicit TParser(std::u16string_view source)
-        : FSource(source), FTokens(TTokenizer(source).Tokens()) {}
+        : FSource(source), FTokens(TTokenizer(source, FUpperWords).Tokens()) {
+        FResult.Sql.reserve(source.size() + 16); // literals shrink to "?", an exists test grows
+        FResult.Parameters.reserve(static_cast<std::size_t>(
+            std::count_if(FTokens.begin(), FTokens.end(),
+                          [](const TToken& token) { return token.Kind == TTokenKind::Literal; })));
+    }
 
     TSqlStatement Statement() {
-        if (Peek().Upper == u"SELECT") {
+        if (Peek().Upper == u"SELECT"sv) {
             Select();
-        } else if (Peek().Upper == u"UPDATE") {
+        } else if (Peek().Upper == u"UPDATE"sv) {
             FResult.Kind = TSqlStatementKind::Update;
             Update();
         } else {
@@ -217,12 +255,12 @@ public:
     }
 
     TSqlStatement ExistsTest(std::u16string_view table) {
-        Emit(u"SELECT 1 FROM ");
+        Emit(u"SELECT 1 FROM "sv);
         Emit(table);
-        Emit(u" WHERE ");
+        Emit(u" WHERE "sv);
         Condition();
         ExpectEnd();
-        Emit(u" LIMIT 1");
+        Emit(u" LIMIT 1"sv);
         return std::move(FResult);
     }
 
@@ -278,80 +316,80 @@ private:
         if (Peek().Kind != TTokenKind::Literal)
             Expected("a literal");
         FResult.Parameters.push_back(std::move(FTokens[FIndex++].Value));
-        Emit(u"?");
+        Emit(u"?"sv);
     }
 
     void Select() {
-        Keyword(u"SELECT");
-        Emit(u" ");
+        Keyword(u"SELECT"sv);
+        Emit(u" "sv);
         SelectItem();
-        while (PeekSymbol(u",")) {
-            Symbol(u",");
+        while (PeekSymbol(u","sv)) {
+            Symbol(u","sv);
             SelectItem();
         }
-        Emit(u" ");
-        Keyword(u"FROM");
-        Emit(u" ");
+        Emit(u" "sv);
+        Keyword(u"FROM"sv);
+        Emit(u" "sv);
         Name();
         Where();
-        if (Peek().Upper == u"ORDER") {
-            Emit(u" ");
-            Keyword(u"ORDER");
-            Emit(u" ");
-            Keyword(u"BY");
-            Emit(u" ");
+        if (Peek().Upper == u"ORDER"sv) {
+            Emit(u" "sv);
+            Keyword(u"ORDER"sv);
+            Emit(u" "sv);
+            Keyword(u"BY"sv);
+            Emit(u" "sv);
             OrderItem();
-            while (PeekSymbol(u",")) {
-                Symbol(u",");
+            while (PeekSymbol(u","sv)) {
+                Symbol(u","sv);
                 OrderItem();
             }
         }
     }
 
     void SelectItem() {
-        if (PeekSymbol(u"*")) {
-            Symbol(u"*");
+        if (PeekSymbol(u"*"sv)) {
+            Symbol(u"*"sv);
             return;
         }
         const auto& upper = Peek().Upper;
-        if (upper == u"COUNT" || upper == u"MIN" || upper == u"MAX") {
-            const bool count = upper == u"COUNT";
+        if (upper == u"COUNT"sv || upper == u"MIN"sv || upper == u"MAX"sv) {
+            const bool count = upper == u"COUNT"sv;
             Keyword(std::u16string(upper));
-            Symbol(u"(");
-            if (count && PeekSymbol(u"*"))
-                Symbol(u"*");
+            Symbol(u"("sv);
+            if (count && PeekSymbol(u"*"sv))
+                Symbol(u"*"sv);
             else
                 Name();
-            Symbol(u")");
+            Symbol(u")"sv);
         } else {
             Name();
         }
-        if (Peek().Upper == u"AS") {
-            Emit(u" ");
-            Keyword(u"AS");
-            Emit(u" ");
+        if (Peek().Upper == u"AS"sv) {
+            Emit(u" "sv);
+            Keyword(u"AS"sv);
+            Emit(u" "sv);
             Name();
         }
     }
 
     void OrderItem() {
         Name();
-        if (Peek().Upper == u"ASC" || Peek().Upper == u"DESC") {
-            Emit(u" ");
+        if (Peek().Upper == u"ASC"sv || Peek().Upper == u"DESC"sv) {
+            Emit(u" "sv);
             Keyword(std::u16string(Peek().Upper));
         }
     }
 
     void Update() {
-        Keyword(u"UPDATE");
-        Emit(u" ");
+        Keyword(u"UPDATE"sv);
+        Emit(u" "sv);
         Name();
-        Emit(u" ");
-        Keyword(u"SET");
-        Emit(u" ");
+        Emit(u" "sv);
+        Keyword(u"SET"sv);
+        Emit(u" "sv);
         Assignment();
-        while (PeekSymbol(u",")) {
-            Symbol(u",");
+        while (PeekSymbol(u","sv)) {
+            Symbol(u","sv);
             Assignment();
         }
         Where();
@@ -359,33 +397,33 @@ private:
 
     void Assignment() {
         Name();
-        Symbol(u"=");
+        Symbol(u"="sv);
         Literal();
     }
 
     void Where() {
-        if (Peek().Upper != u"WHERE")
+        if (Peek().Upper != u"WHERE"sv)
             return;
-        Emit(u" ");
-        Keyword(u"WHERE");
-        Emit(u" ");
+        Emit(u" "sv);
+        Keyword(u"WHERE"sv);
+        Emit(u" "sv);
         Condition();
     }
 
     void Condition() {
         Comparison();
-        while (Peek().Upper == u"AND") {
-            Emit(u" ");
-            Keyword(u"AND");
-            Emit(u" ");
+        while (Peek().Upper == u"AND"sv) {
+            Emit(u" "sv);
+            Keyword(u"AND"sv);
+            Emit(u" "sv);
             Comparison();
         }
     }
 
     void Comparison() {
         Operand();
-        static constexpr std::array<std::u16string_view, 6> Operators = {u"=", u"<",  u"<=",
-                                                                         u">", u">=", u"<>"};
+        static constexpr std::array<std::u16string_view, 6> Operators = {u"="sv, u"<"sv,  u"<="sv,
+                                                                         u">"sv, u">="sv, u"<>"sv};
         if (Peek().Kind != TTokenKind::Symbol ||
             std::find(Operators.begin(), Operators.end(), Peek().Text) == Operators.end())
             Expected("a comparison (=, <, <=, >, >=, <>)");
@@ -404,6 +442,7 @@ private:
     }
 
     std::u16string_view FSource;
+    std::forward_list<std::u16string> FUpperWords; // before FTokens, which view into it
     std::vector<TToken> FTokens;
     std::size_t FIndex = 0;
     TSqlStatement FResult;

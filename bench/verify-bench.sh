@@ -37,6 +37,7 @@ export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/runtime
 mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$work/app"
 
 bash Tools/make-test-certs.sh "$work/certs"
+(umask 077 && echo bench >"$work/password")
 cp "$work/certs/ca.pem" "$work/app/curl-ca-bundle.crt"
 cp -P "$(dirname "$refhost")/libeay32.dll" "$(dirname "$refhost")/ssleay32.dll" "$work/app/"
 
@@ -67,7 +68,7 @@ serve() {
 # Runs refhost verify on DB against $resource; prints "<peak KB> <timing line>".
 verify() {
     /usr/bin/time -f 'peak-kb %M' -o "$work/time.out" "$refhost" verify --db "$1" --log Main \
-        --operator DL1ABC --login bench --password bench --app-dir "$work/app" \
+        --operator DL1ABC --login bench --password-file "$work/password" --app-dir "$work/app" \
         --download-dir "$work" --resource "$resource" --timing >"$work/verify.out" 2>&1 || {
         cat "$work/verify.out" >&2
         exit 1

@@ -41,7 +41,9 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 login=dl1abc
-password=demo-password
+# The password is read from a file only its owner can read, never from the command line.
+password_file=$work/lotw-password
+(umask 077 && echo demo-password >"$password_file")
 operator=DL1ABC
 log=Main
 db=$work/logbook.sqlite
@@ -94,7 +96,7 @@ marks | indent
 section "Verification (refhost verify, the dialog driven headless)"
 status=0
 "$refhost" verify --db "$db" --log "$log" --log-name "Sample log" --operator "$operator" \
-    --login "$login" --password "$password" --app-dir "$work/app" --download-dir "$work" \
+    --login "$login" --password-file "$password_file" --app-dir "$work/app" --download-dir "$work" \
     --resource "$resource" --screenshot "$work/dialog.png" \
     >"$work/verify.out" 2>"$work/verify.err" || status=$?
 kill "$fixture_pid" 2>/dev/null || true
@@ -126,6 +128,9 @@ fi
 
 section "Logbook $log after the verification"
 marks | indent
+
+section "Verified log exported for the logging program"
+"$refhost" export --db "$db" --log "$log" "$work/verified.adi" | indent
 
 section "Settings saved when the dialog closed"
 echo "   $work/app/refhost.ini"

@@ -12,6 +12,8 @@ using TWords = std::vector<std::string>;
 
 // import --db FILE --log KEY ADIF...
 int RunImport(const TWords& words);
+// export --db FILE --log KEY OUT.adi
+int RunExport(const TWords& words);
 // query --db FILE "SELECT ..."
 int RunQuery(const TWords& words);
 // verify --db FILE --log KEY --operator CALL --login L --password P [...]

@@ -1,29 +1,20 @@
-// The verbs that work on the logbook alone: import and query.
+// The verbs that work on the logbook alone: import, export and query.
 #include "Host/App/Commands.h"
 #include "Host/App/Options.h"
 
+#include "Host/AdifFiles.h"
 #include "Host/AdifImport.h"
 #include "Host/HostError.h"
 #include "Host/Logbook.h"
 
 #include "Platform/Locale.h"
 
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
 namespace RefHost {
 
 namespace {
-
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw EAdifImportError(path + ": cannot be read");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 std::string Shown(const TSqlValue& value) {
     if (auto* text = std::get_if<std::u16string>(&value))
@@ -53,23 +44,48 @@ int RunImport(const TWords& words) {
         return 2;
     }
     try {
-        const std::u16string log = Platform::Utf8ToUtf16(options.Required("log"));
-        std::vector<TQsoRecord> qsos;
-        for (const auto& path : options.Positional()) {
-            auto read = ReadAdifQsos(ReadWholeFile(path), log, path);
-            qsos.insert(qsos.end(), read.begin(), read.end());
-        }
         TLogbook logbook(options.Required("db"));
-        const std::size_t added = logbook.AddQsos(qsos);
-        std::cout << "added " << added << " QSOs to log " << options.Required("log");
-        if (added != qsos.size())
-            std::cout << " (" << qsos.size() - added << " already present)";
+        const auto summary = ImportAdifFiles(
+            logbook, Platform::Utf8ToUtf16(options.Required("log")), options.Positional());
+        for (const auto& line : summary.Skipped)
+            std::cerr << line << "\n";
+        std::cout << "added " << summary.Added << " QSOs to log " << options.Required("log");
+        if (summary.Added != summary.Read)
+            std::cout << " (" << summary.Read - summary.Added << " already present)";
+        if (!summary.Skipped.empty())
+            std::cout << "; skipped " << summary.Skipped.size() << " records";
         std::cout << "\n";
         return 0;
     } catch (const EAdifImportError& e) {
         std::cerr << "refhost import: " << e.what() << "; nothing was added\n";
     } catch (const EHostError& e) {
         std::cerr << "refhost import: " << e.what() << "\n";
+    }
+    return 1;
+}
+
+int RunExport(const TWords& words) {
+    TOptions options;
+    try {
+        options = TOptions::Parse(words, {"db", "log"}, {});
+        options.Required("db");
+        options.Required("log");
+        if (options.Positional().size() != 1)
+            throw std::invalid_argument("name exactly one ADIF file to write");
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "refhost export: " << e.what() << "\n";
+        return 2;
+    }
+    const std::string& path = options.Positional().front();
+    try {
+        TLogbook logbook(options.Required("db"));
+        const std::size_t written =
+            ExportAdifFile(logbook, Platform::Utf8ToUtf16(options.Required("log")), path);
+        std::cout << "exported " << written << " QSOs of log " << options.Required("log") << " to "
+                  << path << "\n";
+        return 0;
+    } catch (const EHostError& e) {
+        std::cerr << "refhost export: " << e.what() << "\n";
     }
     return 1;
 }

@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 
 #include <iostream>
-#include <unistd.h>
 
 namespace RefHost {
 
@@ -29,7 +28,7 @@ QPushButton* Button(QWidget& dialog, const QString& caption) {
 } // namespace
 
 TDialogDriver::TDialogDriver(TDialogScript script, TDialogHooks hooks)
-    : FScript(std::move(script)), FHooks(std::move(hooks)), FTerminal(isatty(STDERR_FILENO) != 0) {
+    : FScript(std::move(script)), FHooks(std::move(hooks)) {
     FPoll.setInterval(20);
     FWatch.setInterval(100);
     connect(&FPoll, &QTimer::timeout, this, [this] { Poll(); });
@@ -87,15 +86,21 @@ void TDialogDriver::Drive(QWidget& dialog) {
         FProblem = verify ? QStringLiteral("\"Verify\" is disabled")
                           : QStringLiteral("the dialog has no \"Verify\" button");
     }
+    FMemo = Child<QPlainTextEdit>(dialog, "mProgress");
     for (int run = 1; run <= FScript.Runs && verify != nullptr && verify->isEnabled(); ++run) {
         if (FHooks.BeforeRun)
             FHooks.BeforeRun(run);
         FVerifyPressed = true;
+        FLinesShown = 0;
+        if (FHooks.Live)
+            FHooks.Live->Start();
         const auto pressed = std::chrono::steady_clock::now();
         verify->click(); // returns when the run has ended
         if (run == 1)
             FRunTime = std::chrono::steady_clock::now() - pressed;
-        DrawProgress(true);
+        FollowRun(true);
+        if (FHooks.Live)
+            FHooks.Live->Stop();
         if (auto* memo = Child<QPlainTextEdit>(dialog, "mProgress"))
             FProgressLog += memo->toPlainText() + QLatin1Char('\n');
         if (FHooks.AfterRun)
@@ -112,23 +117,37 @@ void TDialogDriver::Drive(QWidget& dialog) {
 
 void TDialogDriver::Watch() {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        std::cout << "message: " << box->windowTitle().toStdString() << ": "
-                  << box->text().toStdString() << std::endl;
+        Print("message: " + box->windowTitle().toStdString() + ": " + box->text().toStdString());
         box->accept();
     }
     if (FVerifyPressed)
-        DrawProgress(false);
+        FollowRun(false);
 }
 
-void TDialogDriver::DrawProgress(bool done) {
-    if (!FTerminal || !FHooks.Progress)
+void TDialogDriver::FollowRun(bool ended) {
+    if (FHooks.Live == nullptr || FMemo == nullptr)
         return;
-    const int records = FHooks.Progress();
-    if (done) {
-        std::cerr << "\r\033[K" << std::flush;
-        return;
+    if (FHooks.Progress)
+        FHooks.Live->SetDone(FHooks.Progress());
+    static const QRegularExpression total(QStringLiteral("\\((\\d+) records\\) from inbox"));
+    const QStringList lines = FMemo->toPlainText().split(QLatin1Char('\n'));
+    // The last line is complete once it has its line end, or once the run has ended.
+    const qsizetype complete = ended && !lines.back().isEmpty() ? lines.size() : lines.size() - 1;
+    for (; FLinesShown < complete; ++FLinesShown) {
+        QString line = lines[FLinesShown];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (auto match = total.match(line); match.hasMatch())
+            FHooks.Live->SetTotal(match.captured(1).toLong());
+        FHooks.Live->Print(line.toStdString());
     }
-    std::cerr << "\rverifying: " << records << " records" << std::flush;
+}
+
+void TDialogDriver::Print(const std::string& line) {
+    if (FHooks.Live)
+        FHooks.Live->Print(line);
+    else
+        std::cout << line << std::endl;
 }
 
 } // namespace RefHost

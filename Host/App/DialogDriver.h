@@ -7,18 +7,26 @@
 // and takes the progress log's text ("mProgress"); it presses "Verify" again, up to the
 // script's number of runs, while the button stays enabled (as after a failed run). Last it
 // takes a screenshot if asked, and presses "Close". Meanwhile a watch timer answers message
-// boxes (printing "message: CAPTION: TEXT") and draws the run's progress on standard error when
-// that is a terminal. The time "Verify" took (the whole first run) is kept. Host thread only.
+// boxes (printing "message: CAPTION: TEXT"). Given a terminal's live line, the driver starts it
+// at each press of "Verify", prints the progress log's lines there as they come, and keeps it
+// told of the records' total (from the line "... (N records) from inbox") and of the records
+// done. The time "Verify" took (the whole first run) is kept. Host thread only.
 #pragma once
+
+#include "Host/App/TerminalProgress.h"
 
 #include <QDate>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <string>
+
+class QPlainTextEdit;
 
 namespace RefHost {
 
@@ -34,8 +42,10 @@ struct TDialogScript {
 };
 
 struct TDialogHooks {
-    // The records done so far (for the terminal progress bar).
+    // The records done so far (for the terminal's live line).
     std::function<int()> Progress;
+    // The terminal's live line; null when the output is no terminal.
+    TTerminalProgress* Live = nullptr;
     // Called before "Verify" is pressed and after each run, with the run's number (from 1).
     std::function<void(int run)> BeforeRun;
     std::function<void(int run)> AfterRun;
@@ -56,12 +66,16 @@ public:
     std::chrono::duration<double> RunTime() const { return FRunTime; }
     // What went wrong while driving the dialog (empty when nothing did).
     const QString& Problem() const { return FProblem; }
+    // Whether the progress log's lines were printed on the terminal as they came.
+    bool ProgressLogShown() const { return FHooks.Live != nullptr; }
 
 private:
     void Poll();
     void Watch();
     void Drive(QWidget& dialog);
-    void DrawProgress(bool done);
+    // Passes what the run showed since the last call on to the live line.
+    void FollowRun(bool ended);
+    void Print(const std::string& line);
 
     TDialogScript FScript;
     TDialogHooks FHooks;
@@ -69,7 +83,8 @@ private:
     QTimer FWatch;
     bool FDialogSeen = false;
     bool FVerifyPressed = false;
-    bool FTerminal = false;
+    QPointer<QPlainTextEdit> FMemo;
+    qsizetype FLinesShown = 0;
     QString FProgressLog;
     std::chrono::duration<double> FRunTime{};
     QString FProblem;

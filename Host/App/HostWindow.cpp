@@ -1,17 +1,27 @@
 #include "Host/App/HostWindow.h"
 
+#include "Host/AdifFiles.h"
+#include "Host/AdifImport.h"
 #include "Host/HostError.h"
 #include "Host/LoadedPlugin.h"
 
+#include "Platform/Files.h"
 #include "Platform/Icons.h"
+#include "Platform/IniFile.h"
+#include "Platform/Locale.h"
 #include "Platform/qt/WindowHandle.h"
 
 #include <QBuffer>
+#include <QCloseEvent>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
-#include <QStandardItemModel>
+#include <QSortFilterProxyModel>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 #include <QWindow>
@@ -49,23 +59,21 @@ HICON MakeIcon(const QPixmap& image) {
                                              static_cast<std::size_t>(png.size()));
 }
 
-QString Shown(const TSqlValue& value) {
-    if (auto* text = std::get_if<std::u16string>(&value))
-        return QString::fromStdU16String(*text);
-    if (auto* integer = std::get_if<std::int64_t>(&value))
-        return QString::number(*integer);
-    if (auto* real = std::get_if<double>(&value))
-        return QString::number(*real);
-    return {};
+constexpr char16_t LayoutSection[] = u"refhost window";
+const QString AdifFilter = QStringLiteral("ADIF logs (*.adi *.adif *.ADI);;All files (*)");
+
+// 12345 as "12,345" in the user's locale.
+QString Count(long value) {
+    return QLocale().toString(static_cast<qlonglong>(value));
 }
 
 } // namespace
 
 THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString& logName,
-                         TLogListing listing)
-    : FLogbook(logbook), FLogKey(std::move(logKey)), FListing(listing),
-      FModel(new QStandardItemModel(this)),
-      FPlugins(menuBar()->addMenu(QStringLiteral("&Plugins"))) {
+                         TLogListing listing, const std::string& settingsPath)
+    : FLogbook(logbook), FLogKey(std::move(logKey)), FListing(listing), FSettingsPath(settingsPath),
+      FModel(new TLogTableModel(this)), FTable(new QTableView(this)), FCounts(new QLabel(this)),
+      FPlugins(nullptr) {
     setWindowTitle(QStringLiteral("refhost - %1").arg(logName));
     const QPixmap small = IconImage(16);
     const QPixmap large = IconImage(32);
@@ -76,14 +84,44 @@ THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString
     FSmallIcon = MakeIcon(small);
     FLargeIcon = MakeIcon(large);
 
-    auto* table = new QTableView(this);
-    table->setModel(FModel);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table->horizontalHeader()->setStretchLastSection(true);
-    table->verticalHeader()->hide();
-    setCentralWidget(table);
-    resize(900, 500);
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("&Import ADIF..."), this, &THostWindow::ImportAdif);
+    file->addAction(QStringLiteral("&Export ADIF..."), this, &THostWindow::ExportAdif);
+    file->addSeparator();
+    file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
+    FPlugins = menuBar()->addMenu(QStringLiteral("&Plugins"));
+
+    auto* sorted = new QSortFilterProxyModel(this);
+    sorted->setSourceModel(FModel);
+    sorted->setSortRole(Qt::UserRole);
+    FTable->setModel(sorted);
+    FTable->setSortingEnabled(true);
+    FTable->sortByColumn(TLogTableModel::Date, Qt::AscendingOrder);
+    FTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    FTable->setAlternatingRowColors(true);
+    FTable->setWordWrap(false);
+    FTable->verticalHeader()->hide();
+    FTable->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView* header = FTable->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setStretchLastSection(true);
+    // Widths from sample texts: measuring every row of a large log would take long.
+    const auto widthOf = [this](const QString& sample) {
+        return fontMetrics().horizontalAdvance(sample) + 24;
+    };
+    const QString samples[TLogTableModel::Columns] = {
+        QStringLiteral("VP2V/DL1ABC/P"), QStringLiteral("Date and time (UTC)__"),
+        QStringLiteral("1.25CM"),        QStringLiteral("MFSK16"),
+        QStringLiteral("EU-005"),        QStringLiteral("JO01AB"),
+        QStringLiteral("LoTW sent"),     QStringLiteral("LoTW confirmed"),
+        QStringLiteral("Confirmed on__")};
+    for (int column = 0; column < TLogTableModel::Columns; ++column)
+        header->resizeSection(column, widthOf(samples[column]));
+    setCentralWidget(FTable);
+    statusBar()->addPermanentWidget(FCounts, 1);
+    resize(980, 560);
+    RestoreLayout();
     Reload();
 }
 
@@ -100,29 +138,99 @@ HWND THostWindow::Handle() {
 void THostWindow::Reload() {
     if (FListing == TLogListing::Unlisted)
         return;
-    // The key goes in as a bound value; nothing of it becomes SQL text.
-    TSqlStatement statement{TSqlStatementKind::Select,
-                            u"SELECT OMCALL AS \"Call\", QSODATE AS \"Date\", QSOBAND AS \"Band\", "
-                            u"QSOMODE AS \"Mode\", IOTA AS \"IOTA\", GRIDSQUARE AS \"Grid\", "
-                            u"LOTWSENT AS \"LotW/S\", LOTWRCVD AS \"LotW/R\", LOTWRCVDDATE AS "
-                            u"\"LotW date\" FROM LOGS WHERE LOGNAME=? ORDER BY QSODATE, ID",
-                            {FLogKey}};
     try {
-        const auto result = FLogbook.Query(statement);
-        FModel->clear();
-        QStringList headers;
-        for (const auto& column : result.Columns)
-            headers << QString::fromStdU16String(column);
-        FModel->setHorizontalHeaderLabels(headers);
-        for (const auto& row : result.Rows) {
-            QList<QStandardItem*> cells;
-            for (const auto& value : row)
-                cells << new QStandardItem(Shown(value));
-            FModel->appendRow(cells);
-        }
+        FModel->Load(FLogbook, FLogKey);
     } catch (const EHostError& e) {
         std::cerr << "refhost: " << e.what() << std::endl;
     }
+    FCounts->setText(CountsText());
+}
+
+QString THostWindow::CountsText() const {
+    const TLogCounts& counts = FModel->Counts();
+    return QStringLiteral("%1 QSOs   |   uploaded to LoTW: %2   |   confirmed: %3   |   "
+                          "with grid: %4   |   with IOTA: %5")
+        .arg(Count(counts.Qsos), Count(counts.Uploaded), Count(counts.Confirmed),
+             Count(counts.WithGrid), Count(counts.WithIota));
+}
+
+void THostWindow::ImportAdif() {
+    const QStringList files =
+        QFileDialog::getOpenFileNames(this, QStringLiteral("Import ADIF"), QString(), AdifFilter);
+    if (files.isEmpty())
+        return;
+    std::vector<std::string> paths;
+    for (const auto& file : files)
+        paths.push_back(file.toStdString());
+    try {
+        const TImportSummary summary = ImportAdifFiles(FLogbook, FLogKey, paths);
+        Reload();
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Import ADIF"),
+                        QStringLiteral("Added %1 QSOs; %2 were already in the log; %3 records "
+                                       "skipped.")
+                            .arg(Count(static_cast<long>(summary.Added)),
+                                 Count(static_cast<long>(summary.Read - summary.Added)),
+                                 Count(static_cast<long>(summary.Skipped.size()))),
+                        QMessageBox::Ok, this);
+        QStringList skipped;
+        for (const auto& line : summary.Skipped)
+            skipped << QString::fromStdString(line);
+        box.setDetailedText(skipped.join(QLatin1Char('\n')));
+        box.exec();
+    } catch (const std::runtime_error& e) {
+        QMessageBox::warning(this, QStringLiteral("Import ADIF"),
+                             QStringLiteral("Nothing was added: %1").arg(e.what()));
+    }
+}
+
+void THostWindow::ExportAdif() {
+    const QString file =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Export ADIF"),
+                                     QString::fromStdU16String(FLogKey) + ".adi", AdifFilter);
+    if (file.isEmpty())
+        return;
+    try {
+        const std::size_t written = ExportAdifFile(FLogbook, FLogKey, file.toStdString());
+        statusBar()->showMessage(
+            QStringLiteral("Exported %1 QSOs to %2").arg(Count(static_cast<long>(written)), file),
+            10000);
+    } catch (const EHostError& e) {
+        QMessageBox::warning(this, QStringLiteral("Export ADIF"), QString::fromUtf8(e.what()));
+    }
+}
+
+void THostWindow::RestoreLayout() {
+    Platform::TIniFile settings(Platform::Utf8ToUtf16(FSettingsPath));
+    const int width =
+        QString::fromStdU16String(settings.ReadString(LayoutSection, u"Width", u"")).toInt();
+    const int height =
+        QString::fromStdU16String(settings.ReadString(LayoutSection, u"Height", u"")).toInt();
+    if (width > 0 && height > 0)
+        resize(width, height);
+    const QByteArray columns = QByteArray::fromBase64(
+        QString::fromStdU16String(settings.ReadString(LayoutSection, u"Columns", u"")).toLatin1());
+    if (!columns.isEmpty())
+        FTable->horizontalHeader()->restoreState(columns);
+}
+
+void THostWindow::SaveLayout() {
+    Platform::TIniFile settings(Platform::Utf8ToUtf16(FSettingsPath));
+    const std::pair<const char16_t*, QString> values[] = {
+        {u"Width", QString::number(width())},
+        {u"Height", QString::number(height())},
+        {u"Columns", QString::fromLatin1(FTable->horizontalHeader()->saveState().toBase64())}};
+    for (const auto& [key, value] : values)
+        if (int error = settings.WriteString(LayoutSection, key, value.toStdU16String())) {
+            std::cerr << "refhost: cannot keep the window's layout in " << FSettingsPath << ": "
+                      << Platform::Utf16ToUtf8(Platform::FileErrorText(error)) << std::endl;
+            return;
+        }
+}
+
+void THostWindow::closeEvent(QCloseEvent* event) {
+    if (FListing == TLogListing::Listed)
+        SaveLayout();
+    QMainWindow::closeEvent(event);
 }
 
 void THostWindow::RebuildMenu() {

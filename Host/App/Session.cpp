@@ -67,7 +67,7 @@ TSession::TSession(const TOptions& options, const std::string& programDir, TSess
     FLogbook = std::make_unique<TLogbook>(options.Required("db"));
     FWindow = std::make_unique<THostWindow>(
         *FLogbook, Text(logKey), QString::fromStdString(options.ValueOr("log-name", logKey)),
-        listing);
+        listing, FSettingsPath);
     setup.ApplicationHandle = [window = FWindow.get()] {
         return window->Handle();
     };

@@ -1,7 +1,9 @@
 // The verbs that load the plug-in: verify (acting as the user) and gui (the window).
 #include "Host/App/Commands.h"
 #include "Host/App/DialogDriver.h"
+#include "Host/App/Password.h"
 #include "Host/App/Session.h"
+#include "Host/App/TerminalProgress.h"
 
 #include "Host/HostError.h"
 
@@ -10,10 +12,13 @@
 #include "Platform/Locale.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <charconv>
 #include <cstdio>
 #include <iostream>
+
+#include <unistd.h>
 
 namespace RefHost {
 
@@ -79,7 +84,7 @@ std::string LogbookDigest(const std::string& path) {
 
 // Prints "calls: OPERATION FIRST LAST" for every host operation called since `before`: the
 // numbers of its first and last call in that span, counted over the host's life.
-void PrintCalls(const std::map<std::string, int>& before, const std::map<std::string, int>& now) {
+void PrintCalls(const TCallCounts& before, const TCallCounts& now) {
     for (const auto& [operation, count] : now) {
         const auto earlier = before.find(operation);
         const int first = (earlier == before.end() ? 0 : earlier->second) + 1;
@@ -96,6 +101,28 @@ bool Succeeded(const TSessionEvents& events, const QString& progressLog) {
     return journalSuccess && progressLog.contains(QStringLiteral("* Done."));
 }
 
+// The LoTW password: from --password-file, from --password (which other users can see), or
+// asked for on the terminal.
+std::string Password(const TOptions& options, const std::string& login) {
+    const auto file = options.Value("password-file");
+    const auto given = options.Value("password");
+    if (file && given)
+        throw std::invalid_argument("give --password or --password-file, not both");
+    if (file)
+        return ReadPasswordFile(*file);
+    if (given) {
+        std::cerr << "refhost verify: warning: a password given with --password is visible to "
+                     "other users in the process list and stays in the shell's history; use "
+                     "--password-file FILE, or leave both out to be asked for it"
+                  << std::endl;
+        return *given;
+    }
+    if (auto typed = PromptForPassword("LoTW password for " + login + ": "))
+        return *typed;
+    throw std::invalid_argument("give the password with --password-file FILE, or run on a "
+                                "terminal to be asked for it");
+}
+
 int Usage(const char* verb, const std::exception& e) {
     std::cerr << "refhost " << verb << ": " << e.what() << "\n";
     return 2;
@@ -107,14 +134,15 @@ int RunVerify(const TWords& words, const std::string& programDir) {
     TOptions options;
     TDialogScript script;
     auto valued = TSession::ValuedOptions();
-    valued.insert({"login", "password", "from", "until", "resource", "screenshot", "runs"});
+    valued.insert(
+        {"login", "password", "password-file", "from", "until", "resource", "screenshot", "runs"});
     try {
         options = TOptions::Parse(words, valued,
                                   {"no-from", "no-until", "show", "timing", "calls", "digest"});
         options.Required("db");
         options.Required("log");
         script.Login = QString::fromStdString(options.Required("login"));
-        script.Password = QString::fromStdString(options.Required("password"));
+        script.Password = QString::fromStdString(Password(options, options.Required("login")));
         script.From = DateOption(options, "from");
         script.Until = DateOption(options, "until");
         script.EmptyFrom = options.Flag("no-from");
@@ -128,6 +156,15 @@ int RunVerify(const TWords& words, const std::string& programDir) {
     TSessionEvents events;
     events.TimeHostCalls = options.Flag("timing");
     try {
+        // On a terminal the run shows as it goes; piped output gets the progress log at the end.
+        // The live line outlives the session, whose end may still print.
+        std::optional<TTerminalProgress> live;
+        if (isatty(STDOUT_FILENO) != 0) {
+            live.emplace(std::cout);
+            events.PrintLine = [&live](const std::string& line) {
+                live->Print(line);
+            };
+        }
         // Only a window on the screen has a reader for its list of the log.
         const TLogListing listing =
             options.Flag("show") ? TLogListing::Listed : TLogListing::Unlisted;
@@ -146,7 +183,8 @@ int RunVerify(const TWords& words, const std::string& programDir) {
         hooks.Progress = [&events] {
             return events.Calls("IHostServer.RecordExists");
         };
-        std::map<std::string, int> callsBefore;
+        hooks.Live = live ? &*live : nullptr;
+        TCallCounts callsBefore;
         hooks.BeforeRun = [&](int run) {
             if (run > 1)
                 return;
@@ -164,7 +202,9 @@ int RunVerify(const TWords& words, const std::string& programDir) {
         driver.Arm();
         const HRESULT status = item->Click();
         driver.Disarm();
-        std::cout << driver.ProgressLog().toStdString() << std::flush;
+        events.PrintLine = nullptr;
+        if (!driver.ProgressLogShown())
+            std::cout << driver.ProgressLog().toStdString() << std::flush;
         if (events.TimeHostCalls)
             std::cout << "timing: run " << driver.RunTime().count() << " s, inside host calls "
                       << events.HostCallTime().count() << " s (" << events.HostCallCount()
@@ -194,8 +234,10 @@ int RunVerify(const TWords& words, const std::string& programDir) {
 
 int RunGui(const TWords& words, const std::string& programDir) {
     TOptions options;
+    auto valued = TSession::ValuedOptions();
+    valued.insert("screenshot");
     try {
-        options = TOptions::Parse(words, TSession::ValuedOptions(), {});
+        options = TOptions::Parse(words, valued, {});
         options.Required("db");
         options.Required("log");
     } catch (const std::invalid_argument& e) {
@@ -205,8 +247,19 @@ int RunGui(const TWords& words, const std::string& programDir) {
     events.ShowMessageBoxes = true;
     try {
         TSession session(options, programDir, events, TLogListing::Listed);
-        session.Window().show();
+        THostWindow& window = session.Window();
+        window.show();
         session.Start();
+        // --screenshot: the window's picture once it has been drawn, then the program ends.
+        if (auto path = options.Value("screenshot")) {
+            QTimer::singleShot(1000, &window, [&window, path = QString::fromStdString(*path)] {
+                std::cout << "status: " << window.CountsText().toStdString() << std::endl;
+                if (!window.grab().save(path))
+                    std::cerr << "refhost gui: cannot write the screenshot " << path.toStdString()
+                              << std::endl;
+                window.close();
+            });
+        }
         const int status = QApplication::exec();
         return session.Stop() ? status : 1;
     } catch (const std::invalid_argument& e) {

@@ -14,7 +14,10 @@ void TSessionEvents::Called(const char* operation) {
         FCallEntered = TClock::now();
         ++FHostCallCount;
     }
-    ++FCalls[operation];
+    auto counted = FCalls.find(std::string_view(operation));
+    if (counted == FCalls.end())
+        counted = FCalls.emplace(operation, 0).first;
+    ++counted->second;
 }
 
 void TSessionEvents::Returned(const char*) noexcept {
@@ -22,22 +25,27 @@ void TSessionEvents::Returned(const char*) noexcept {
         FHostCallTime += TClock::now() - FCallEntered;
 }
 
+void TSessionEvents::Print(const std::string& line) const {
+    if (PrintLine)
+        PrintLine(line);
+    else
+        std::cout << line << std::endl;
+}
+
 void TSessionEvents::Journal(const std::u16string& line) {
     FJournal.push_back(Platform::Utf16ToUtf8(line));
-    std::cout << "journal: " << FJournal.back() << std::endl;
+    Print("journal: " + FJournal.back());
 }
 
 void TSessionEvents::Message(const std::u16string& caption, const std::u16string& text) {
-    std::cout << "message: " << Platform::Utf16ToUtf8(caption) << ": "
-              << Platform::Utf16ToUtf8(text) << std::endl;
+    Print("message: " + Platform::Utf16ToUtf8(caption) + ": " + Platform::Utf16ToUtf8(text));
     if (ShowMessageBoxes)
         QMessageBox::information(QApplication::activeWindow(), QString::fromStdU16String(caption),
                                  QString::fromStdU16String(text));
 }
 
 void TSessionEvents::Command(const std::u16string& name, const std::u16string& parameter) {
-    std::cout << "command: " << Platform::Utf16ToUtf8(name) << " "
-              << Platform::Utf16ToUtf8(parameter) << std::endl;
+    Print("command: " + Platform::Utf16ToUtf8(name) + " " + Platform::Utf16ToUtf8(parameter));
     if (name == u"REFRESH" && OnRefresh)
         OnRefresh();
 }
@@ -52,7 +60,7 @@ void TSessionEvents::StatementRefused(const std::u16string& statement, const std
               << "\": " << reason << std::endl;
 }
 
-int TSessionEvents::Calls(const std::string& operation) const {
+int TSessionEvents::Calls(std::string_view operation) const {
     auto found = FCalls.find(operation);
     return found == FCalls.end() ? 0 : found->second;
 }

@@ -1,7 +1,8 @@
 // SessionEvents: how a refhost session shows the host's events.
 //
 // Every journal line, message box and command is printed on standard output
-// ("journal: LINE", "message: CAPTION: TEXT", "command: NAME PARAMETER") and remembered; in
+// ("journal: LINE", "message: CAPTION: TEXT", "command: NAME PARAMETER"), or through PrintLine
+// when that is set, and remembered; in
 // the window (gui) a message also appears as a message box, and "REFRESH" and menu changes
 // reach the window through the callbacks. A database refusal is printed on standard error.
 // Counts of host operations are kept for the progress display; on request the time spent inside
@@ -14,9 +15,14 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace RefHost {
+
+// Calls by host operation; looked up by views, so that counting a call allocates only at an
+// operation's first call.
+using TCallCounts = std::map<std::string, int, std::less<>>;
 
 class TSessionEvents : public THostEvents {
 public:
@@ -30,23 +36,27 @@ public:
 
     // Message boxes in the window as well as on the console.
     bool ShowMessageBoxes = false;
+    // Prints a line instead of standard output (a terminal's live display).
+    std::function<void(const std::string&)> PrintLine;
     std::function<void()> OnRefresh;
     std::function<void()> OnMenuChanged;
     // Sum the time spent inside host operations.
     bool TimeHostCalls = false;
 
     const std::vector<std::string>& JournalLines() const { return FJournal; }
-    int Calls(const std::string& operation) const;
+    int Calls(std::string_view operation) const;
     // How often each host operation has been called so far.
-    const std::map<std::string, int>& CallCounts() const { return FCalls; }
+    const TCallCounts& CallCounts() const { return FCalls; }
     std::chrono::duration<double> HostCallTime() const { return FHostCallTime; }
     long HostCallCount() const { return FHostCallCount; }
 
 private:
+    void Print(const std::string& line) const;
+
     using TClock = std::chrono::steady_clock;
 
     std::vector<std::string> FJournal;
-    std::map<std::string, int> FCalls;
+    TCallCounts FCalls;
     int FCallDepth = 0;
     TClock::time_point FCallEntered;
     TClock::duration FHostCallTime{};

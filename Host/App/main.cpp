@@ -13,13 +13,17 @@ namespace {
 
 constexpr const char* UsageText = R"(usage:
   refhost import --db FILE --log KEY ADIF...
+  refhost export --db FILE --log KEY OUT.adi
   refhost query --db FILE "SELECT ..."
-  refhost verify --db FILE --log KEY --operator CALL --login L --password P
+  refhost verify --db FILE --log KEY --operator CALL --login L [--password-file FILE]
                  [--from YYYY-MM-DD] [--until YYYY-MM-DD] [--no-from] [--no-until]
                  [--resource URL] [--app-dir DIR] [--download-dir DIR] [--settings FILE]
                  [--journal FILE] [--screenshot PNG] [--plugin PATH] [--log-name NAME] [--show]
-                 [--timing] [--runs N] [--calls] [--digest]
+                 [--timing] [--runs N] [--calls] [--digest] [--password P]
+      the password: the first line of --password-file FILE (readable by its owner only),
+      else asked for on the terminal; --password P shows it to every local user
   refhost gui --db FILE --log KEY [--operator CALL] [--log-name NAME] [folders as for verify]
+              [--screenshot PNG]   (the window's picture, then the program ends)
 test bench options of verify and gui:
   --core-version N        report N as the host's core version
   --omit INTERFACE        leave out a host interface (IHostServer, IHostKernel,
@@ -52,6 +56,8 @@ int main(int argc, char** argv) {
         std::filesystem::canonical("/proc/self/exe").parent_path().string();
     if (verb == "import")
         return RefHost::RunImport(words);
+    if (verb == "export")
+        return RefHost::RunExport(words);
     if (verb == "query")
         return RefHost::RunQuery(words);
     if (verb != "verify" && verb != "gui") {

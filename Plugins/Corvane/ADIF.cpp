@@ -205,6 +205,18 @@ void TAdifSplitter::EndRecord() {
     FRecordLines = 0;
 }
 
+bool HoldsAdifField(std::u16string_view text) {
+    for (std::size_t open = text.find(u'<'); open != std::u16string_view::npos;
+         open = text.find(u'<', open + 1)) {
+        const std::size_t close = text.find(u'>', open + 1);
+        if (close == std::u16string_view::npos)
+            return false;
+        if (text.substr(open + 1, close - open - 1).find(u':') != std::u16string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u16string_view text) {
     return std::u16string(FieldValueAt(text, FindTag(text, fieldName, u':'), fieldName, maxWidth));
 }

@@ -63,6 +63,10 @@ private:
 // 32-bit integer.
 std::u16string GetAdifField(std::u16string_view fieldName, int maxWidth, std::u16string_view text);
 
+// Whether `text` holds a field, that is a tag with a length ("<NAME:LEN>"); a bare tag such as
+// "<APP_LoTW_EOF>" or "<eor>" is none.
+bool HoldsAdifField(std::u16string_view text);
+
 // One field to read with GetAdifFields: its name, its width, and where its value goes.
 struct TAdifFieldRequest {
     std::u16string_view Name;

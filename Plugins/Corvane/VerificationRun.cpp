@@ -87,6 +87,8 @@ void TReportReader::ReadHeader() {
 void TReportReader::TakeRecord(std::u16string_view record) {
     if (!FHeaderRead)
         ReadHeader();
+    if (FTakingRemainder && !HoldsAdifField(record))
+        return;
     const std::size_t index = FRecordsHeld++;
     if (FHeaderError || FRecordError || index >= static_cast<std::size_t>(FCheck.RecordCount))
         return;
@@ -100,6 +102,7 @@ void TReportReader::TakeRecord(std::u16string_view record) {
 }
 
 TReportCheck TReportReader::Finish() {
+    FTakingRemainder = true;
     FSplitter.Finish();
     if (!FHeaderRead)
         ReadHeader();

@@ -55,7 +55,9 @@ public:
     std::size_t LineCount() const { return FLineCount; }
 
     // The header values and the announced records. A record count below 1 or other than the
-    // records held is an orderly failure; a bad value raises EConvertError.
+    // records held is an orderly failure; a bad value raises EConvertError. What follows the
+    // last end-of-record tag is a record only when it holds a field: a report's closing
+    // "<APP_LoTW_EOF>" or a blank line after the last record is none.
     TReportCheck Finish();
 
     // When Finish raises, where the value it raises for stands: the field and "the header", or
@@ -69,6 +71,8 @@ private:
 
     TAdifSplitter FSplitter;
     std::size_t FLineCount = 0;
+    // Set while the splitter hands over the text after the last end-of-record tag.
+    bool FTakingRemainder = false;
     bool FHeaderRead = false;
     std::size_t FRecordsHeld = 0;
     TReportCheck FCheck;

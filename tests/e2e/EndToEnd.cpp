@@ -1,8 +1,13 @@
 #include "tests/e2e/EndToEnd.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +41,50 @@ void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// Runs refhost with `arguments` on a new pseudo-terminal, writing `typed` once the output holds
+// `prompt`; gives everything the terminal showed.
+TRun RunOnTerminal(const std::vector<std::string>& arguments, const std::string& prompt,
+                   const std::string& typed) {
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child < 0)
+        throw std::runtime_error("cannot open a pseudo-terminal");
+    if (child == 0) {
+        std::vector<char*> argv{const_cast<char*>(REFHOST_PATH)};
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(REFHOST_PATH, argv.data());
+        _exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    std::string output;
+    bool answered = false;
+    for (;;) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            break;
+        }
+        pollfd ready{terminal, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0)
+            continue;
+        std::array<char, 4096> buffer{};
+        const ssize_t n = read(terminal, buffer.data(), buffer.size());
+        if (n <= 0)
+            break; // the program ended and the terminal closed
+        output.append(buffer.data(), static_cast<std::size_t>(n));
+        if (!answered && Contains(output, prompt)) {
+            const std::string line = typed + "\n";
+            answered =
+                write(terminal, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+        }
+    }
+    close(terminal);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
 std::string Authority(bool service) {
     return Certificates->File(service ? "service" : "other");
 }
@@ -65,6 +114,9 @@ TBench::TBench(const TAppFolder& app) {
             fs::copy_symlink(refhostFolder / name, FDir.Path() / "app" / name);
     fs::copy_file(Authority(app.TrustsServiceAuthority) + "/ca.pem",
                   FDir.Path() / "app" / "curl-ca-bundle.crt");
+    // The account's password "pw", in a file only its owner may read.
+    WriteFile(FDir.File("password"), "pw\n");
+    fs::permissions(FDir.File("password"), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 void TBench::Import(const std::string& adif) {
@@ -73,6 +125,16 @@ void TBench::Import(const std::string& adif) {
                                      " --log Main " + Quoted(FDir.File("log.adi")));
     if (imported.ExitCode != 0)
         throw std::runtime_error("import failed: " + imported.Output);
+}
+
+TRun TBench::ImportFile(const std::string& path) {
+    return RunRefHost("import --db " + Quoted(FDir.File("log.sqlite")) + " --log Main " +
+                      Quoted(path));
+}
+
+TRun TBench::Export(const std::string& path) {
+    return RunRefHost("export --db " + Quoted(FDir.File("log.sqlite")) + " --log Main " +
+                      Quoted(path));
 }
 
 std::string TBench::Query(const std::string& select) {
@@ -110,16 +172,30 @@ std::string TBench::Serve(const std::string& report, const std::string& answer, 
            "://127.0.0.1:" + announced.substr(5) + "/lotwuser/lotwreport.adi";
 }
 
+std::vector<std::string> TBench::VerifyArguments(const std::string& resource) const {
+    return {"verify",
+            "--db",
+            LogbookPath(),
+            "--log",
+            "Main",
+            "--operator",
+            "DL1ABC",
+            "--login",
+            "me",
+            "--app-dir",
+            FDir.File("app"),
+            "--download-dir",
+            FDir.File("download"),
+            "--resource",
+            resource};
+}
+
 std::vector<std::string> TBench::VerifyCommand(const std::string& resource) const {
-    return {REFHOST_PATH,     "verify",
-            "--db",           LogbookPath(),
-            "--log",          "Main",
-            "--operator",     "DL1ABC",
-            "--login",        "me",
-            "--password",     "pw",
-            "--app-dir",      FDir.File("app"),
-            "--download-dir", FDir.File("download"),
-            "--resource",     resource};
+    std::vector<std::string> command{REFHOST_PATH};
+    for (auto& argument : VerifyArguments(resource))
+        command.push_back(std::move(argument));
+    command.insert(command.end(), {"--password-file", FDir.File("password")});
+    return command;
 }
 
 TRun TBench::Verify(const std::string& resource, const std::string& extra) {
@@ -127,6 +203,29 @@ TRun TBench::Verify(const std::string& resource, const std::string& extra) {
     for (const std::string& word : VerifyCommand(resource))
         arguments += (arguments.empty() ? "" : " ") + Quoted(word);
     return RunCommand(std::string("timeout ") + RunLimit + " " + arguments + " " + extra);
+}
+
+TRun TBench::VerifyWith(const std::string& resource, const std::string& passwordOptions) {
+    std::string arguments;
+    for (const auto& argument : VerifyArguments(resource))
+        arguments += Quoted(argument) + " ";
+    return RunRefHost(arguments + passwordOptions);
+}
+
+TRun TBench::VerifyOnTerminal(const std::string& resource, const std::string& password) {
+    return RunOnTerminal(VerifyArguments(resource), "password for me: ", password);
+}
+
+TRun TBench::ShowWindow(const std::string& png) {
+    // A window on an X display brings system libraries that keep allocations for the process's
+    // life; the leak checker of a sanitised build is told to pass over them.
+    const std::string suppressions = FDir.File("leaks.supp");
+    WriteFile(suppressions, "leak:libdbus-1.so\nleak:libfontconfig.so\n");
+    return RunCommand("LSAN_OPTIONS=suppressions=" + Quoted(suppressions) + " timeout " + RunLimit +
+                      " xvfb-run -a " + Quoted(REFHOST_PATH) + " gui --db " +
+                      Quoted(LogbookPath()) + " --log Main --operator DL1ABC --app-dir " +
+                      Quoted(FDir.File("app")) + " --download-dir " +
+                      Quoted(FDir.File("download")) + " --screenshot " + Quoted(png));
 }
 
 std::string TBench::LogbookPath() const {

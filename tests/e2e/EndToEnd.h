@@ -2,8 +2,9 @@
 // application folder (the TLS library files and, when asked, a certificate bundle the plug-in
 // trusts) and the download folder. The report fixture service runs as its own process on
 // 127.0.0.1 and stops at the test's end (or by itself); refhost runs the real plug-in against
-// it with the verify verb, exactly as a user would. Certificates of two throwaway authorities
-// are made once per test program. Test thread only.
+// it with the verify verb, exactly as a user would, the password in a private file or typed on a
+// pseudo-terminal. Certificates of two throwaway authorities are made once per test program.
+// Test thread only.
 #pragma once
 
 #include "tests/host/ChildProcess.h"
@@ -39,6 +40,10 @@ public:
 
     // Adds the QSOs of ADIF `text` to the log "Main".
     void Import(const std::string& adif);
+    // refhost import of the file at `path` into the log "Main".
+    TRun ImportFile(const std::string& path);
+    // refhost export of the log "Main" to the file at `path`.
+    TRun Export(const std::string& path);
     // The output of a refhost query on the logbook (a header line, then tab-separated rows).
     std::string Query(const std::string& select);
     // Every QSO of the log "Main" with its marks and LoTW data, in time order.
@@ -47,11 +52,19 @@ public:
     // Starts the fixture service serving `report` as `answer` says; returns the report's address.
     std::string Serve(const std::string& report, const std::string& answer = "report",
                       TScheme scheme = TScheme::Https);
-    // Runs refhost verify on the log with login "me", password "pw" and the resource address,
-    // and the further refhost options `extra` (shell words).
+    // Runs refhost verify on the log with login "me", password "pw" (from a private file) and
+    // the resource address, and the further refhost options `extra` (shell words).
     TRun Verify(const std::string& resource, const std::string& extra = "");
     // The command line of that run, without `extra`, for a test that starts refhost itself.
     std::vector<std::string> VerifyCommand(const std::string& resource) const;
+    // Runs refhost verify as above with the password options `passwordOptions` (shell words) in
+    // place of the password file.
+    TRun VerifyWith(const std::string& resource, const std::string& passwordOptions);
+    // Runs refhost verify as above on a pseudo-terminal, typing `password` when asked; the output
+    // is what the terminal received.
+    TRun VerifyOnTerminal(const std::string& resource, const std::string& password);
+    // Runs refhost gui in a window under Xvfb and saves the window's picture at `png`.
+    TRun ShowWindow(const std::string& png);
     // The logbook file.
     std::string LogbookPath() const;
 
@@ -60,8 +73,13 @@ public:
     std::string SettingsFile() const;
     std::string ErrorLog() const;
     bool ErrorLogExists() const;
+    // A file in the bench's folder.
+    std::string File(const std::string& name) const { return FDir.File(name); }
 
 private:
+    // The verb and arguments of a verification, without the password's.
+    std::vector<std::string> VerifyArguments(const std::string& resource) const;
+
     TTempDir FDir;
     std::unique_ptr<TChildProcess> FService;
 };

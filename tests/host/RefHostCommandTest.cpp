@@ -54,10 +54,20 @@ TEST_F(RefHostCommandTest, ImportsAndQueriesTheLogbook) {
                            "O'HARE\t40M\tCW\t2018-01-01 09:30:00\t0\n"
                            "N0CALL\t20M\tSSB\t2018-06-30 12:34:56\t1\n");
 
+    // A record that is no QSO is skipped with its reason; a file that cannot be read adds nothing.
     std::ofstream(Dir.File("bad.adi")) << "<CALL:6>N0CALL<BAND:3>20M<EOR>";
-    auto rejected = RunRefHost("import " + Db + " --log Main \"" + Dir.File("bad.adi") + "\"");
+    auto skipped = RunRefHost("import " + Db + " --log Main \"" + Dir.File("bad.adi") + "\"");
+    EXPECT_EQ(skipped.ExitCode, 0);
+    EXPECT_NE(skipped.Output.find("bad.adi: record 1 (N0CALL) skipped: it has no QSO_DATE\n"),
+              std::string::npos)
+        << skipped.Output;
+    EXPECT_NE(skipped.Output.find("added 0 QSOs to log Main; skipped 1 records\n"),
+              std::string::npos)
+        << skipped.Output;
+    std::ofstream(Dir.File("headless.adi")) << "a header without its end <CALL:1>X<EOR>";
+    auto rejected = RunRefHost("import " + Db + " --log Main \"" + Dir.File("headless.adi") + "\"");
     EXPECT_EQ(rejected.ExitCode, 1);
-    EXPECT_NE(rejected.Output.find("MODE is missing; nothing was added"), std::string::npos)
+    EXPECT_NE(rejected.Output.find("no <EOH>; nothing was added"), std::string::npos)
         << rejected.Output;
 
     auto outside = RunRefHost("query " + Db + " \"DELETE FROM LOGS\"");

@@ -176,6 +176,21 @@ TEST_F(VerificationRunTest, OrderlyFailures) {
     }
 }
 
+// A report closes with a bare tag or blank lines after its last record: no record, so the count
+// still agrees; a field after the last end-of-record tag is a record that counts.
+TEST_F(VerificationRunTest, OnlyFieldsAfterTheLastRecordCountAsARecord) {
+    const std::string record = Record("K1A", "40M", "CW", "20180630", "123456");
+    for (const char* tail : {"<APP_LoTW_EOF>\r\n", "\r\n\r\n", "<app_lotw_eof>\r\n\r\n"}) {
+        SCOPED_TRACE(tail);
+        FEvents.clear();
+        EXPECT_TRUE(Run(Report(NumRec(1), {record}) + tail));
+        EXPECT_TRUE(Sent("WriteLog Exec: Verify logbook with LotW user inbox; All:1,"));
+    }
+    FEvents.clear();
+    EXPECT_FALSE(Run(Report(NumRec(1), {record}) + "<CALL:3>K2B\r\n"));
+    EXPECT_TRUE(Sent("Msg 0 * Error: Report announces 1 records but holds 2"));
+}
+
 TEST_F(VerificationRunTest, LowerCaseWebPageIsTakenForAReport) {
     // Split as a report without a record count, it fails to convert.
     EXPECT_THROW(Run("<html><body>maintenance</body></html>\r\n"), EConvertError);
