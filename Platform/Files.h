@@ -32,6 +32,9 @@ PLATFORM_EXPORT int ReadFileBytes(std::u16string_view path, std::string& bytes);
 // Replaces the file's content with `bytes`, creating it when missing. 0 or the error code.
 PLATFORM_EXPORT int WriteFileBytes(std::u16string_view path, std::string_view bytes);
 
+// True when `code`, returned above, means that the file or its folder does not exist.
+PLATFORM_EXPORT bool IsMissingFileError(int code);
+
 // The system's message for an error code returned above.
 PLATFORM_EXPORT std::u16string FileErrorText(int code);
 

@@ -17,8 +17,10 @@
 
 namespace Platform {
 
-// WM_SETICON and its two kinds.
+// WM_SETICON and its two kinds (windows.h has the message as a macro on Win32).
+#if !defined(_WIN32)
 inline constexpr UINT WM_SETICON = 0x80;
+#endif
 enum class TIconKind : std::uint32_t { Small = 0, Big = 1 }; // ICON_SMALL, ICON_BIG
 
 // A new icon from an image file's bytes (any format the image reader knows, e.g. PNG);

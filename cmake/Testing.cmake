@@ -1,16 +1,27 @@
 # corvane_add_gtest(<name> SOURCES ... [LIBS ...]): one GoogleTest executable for one area.
-# Every test case becomes its own CTest test; Qt runs on its offscreen platform.
+# Every test case becomes its own CTest test; Qt runs on its offscreen platform. On Win32 the
+# program runs under Wine and its main is ours (tests/win32/WineTestMain.cpp); the cases are
+# listed when CTest starts, and a listing may wait for a fresh Wine prefix.
 include(GoogleTest)
 function(corvane_add_gtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     corvane_strict(${name})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+    if(WIN32)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest
+                              CorvaneWineTestMain)
+        set(discovery_timeout 120)
+    else()
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest
+                              GTest::gtest_main)
+        set(discovery_timeout 5)
+    endif()
     # Parameterised cases are named by their index or their name generator, never by a dump
     # of the parameter's bytes.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         NO_PRETTY_VALUES
+        DISCOVERY_TIMEOUT ${discovery_timeout}
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
 endfunction()

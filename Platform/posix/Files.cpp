@@ -107,6 +107,10 @@ int WriteFileBytes(std::u16string_view path, std::string_view bytes) {
     return WriteToFile(path, bytes, O_TRUNC);
 }
 
+bool IsMissingFileError(int code) {
+    return code == ENOENT;
+}
+
 std::u16string FileErrorText(int code) {
     return Utf8ToUtf16(std::strerror(code));
 }

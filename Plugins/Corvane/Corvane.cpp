@@ -174,15 +174,25 @@ HRESULT PLUGIN_STDCALL TPlugin::GetEmail(BSTR* address) {
     return ReturnText(address, PluginIdentity::Email);
 }
 
-// The exports carry names that begin with a digit, which ELF only allows as assembler labels;
-// the linker's version script keeps every other symbol inside the library.
+// The exports carry names that begin with a digit, which only assembler labels allow. A label
+// is the symbol exactly as written, so it carries the target's own prefix for C names ("_" on
+// i686 Windows, where the module definition file finds the names; none on ELF, where the
+// linker's version script keeps every other symbol inside the library).
+#define PLUGIN_LABEL_TEXT(prefix) #prefix
+#define PLUGIN_LABEL_PREFIX(prefix) PLUGIN_LABEL_TEXT(prefix)
+#define PLUGIN_EXPORT_LABEL(name) __asm__("\"" PLUGIN_LABEL_PREFIX(__USER_LABEL_PREFIX__) name "\"")
+#if defined(_WIN32)
+#define PLUGIN_EXPORT_VISIBLE
+#else
+#define PLUGIN_EXPORT_VISIBLE __attribute__((visibility("default")))
+#endif
+
 extern "C" {
 
-__attribute__((visibility("default"))) HRESULT PLUGIN_STDCALL PluginEntry(ICore* core,
-                                                                          IPlugin** plugin) noexcept
-    __asm__("\"" PLUGIN_ENTRY_NAME "\"");
-__attribute__((visibility("default"))) HRESULT PLUGIN_STDCALL PluginDone() noexcept
-    __asm__("\"" PLUGIN_DONE_NAME "\"");
+PLUGIN_EXPORT_VISIBLE HRESULT PLUGIN_STDCALL PluginEntry(ICore* core, IPlugin** plugin) noexcept
+    PLUGIN_EXPORT_LABEL(PLUGIN_ENTRY_NAME);
+PLUGIN_EXPORT_VISIBLE HRESULT PLUGIN_STDCALL PluginDone() noexcept
+    PLUGIN_EXPORT_LABEL(PLUGIN_DONE_NAME);
 
 // Creates a plug-in object and hands out its IPlugin face with the object's only reference.
 // Any failure, including a missing core or result variable, gives E_UNEXPECTED, a null result

@@ -57,8 +57,8 @@ void ClearStatus(TVerificationView& view) {
 std::u16string PercentEncode(std::u16string_view value) {
     static constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
     std::u16string encoded;
-    for (const char byte : Platform::Utf16ToUtf8(value)) {
-        const auto c = static_cast<unsigned char>(byte);
+    for (const char octet : Platform::Utf16ToUtf8(value)) {
+        const auto c = static_cast<unsigned char>(octet);
         if (IsUnreserved(c)) {
             encoded += static_cast<char16_t>(c);
         } else {

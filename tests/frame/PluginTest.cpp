@@ -31,7 +31,7 @@ class PluginTest : public testing::Test {
 protected:
     void SetUp() override {
         const TLoadedPlugin& loaded = TLoadedPlugin::Get();
-        ASSERT_NE(loaded.FLibrary, nullptr) << dlerror();
+        ASSERT_NE(loaded.FLibrary, nullptr) << loaded.FError;
         ASSERT_NE(loaded.FEntry, nullptr);
         ASSERT_NE(loaded.FDone, nullptr);
         FEntry = loaded.FEntry;

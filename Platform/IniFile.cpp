@@ -2,8 +2,6 @@
 
 #include "Platform/Files.h"
 
-#include <cerrno>
-
 namespace Platform {
 namespace {
 
@@ -142,7 +140,7 @@ int TIniFile::Load() {
     FLines.clear();
     std::string bytes;
     if (const int error = ReadFileBytes(FileName(), bytes))
-        return error == ENOENT ? 0 : error;
+        return IsMissingFileError(error) ? 0 : error;
     const std::u16string text = DecodeText(bytes, &FEncoding);
     const std::size_t firstBreak = text.find_first_of(u"\r\n");
     if (firstBreak != text.npos)

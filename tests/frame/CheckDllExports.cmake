@@ -1,0 +1,39 @@
+# Checks the Windows DLL as a host's loader sees it: an i386 image whose export directory names
+# the module "Corvane.ext" and holds exactly the two entry names, the done function at ordinal 1
+# and the entry at ordinal 2, and which imports no run-time DLL of the compiler (the C++
+# run-time is inside it). Run as: cmake -DLIBRARY=<dll> -DOBJDUMP=<objdump> -P CheckDllExports.cmake
+execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
+endif()
+
+if(NOT dump MATCHES "file format pei-i386" OR NOT dump MATCHES "\nMagic[ \t]+010b")
+    message(FATAL_ERROR "not a 32-bit i386 image:\n${dump}")
+endif()
+if(NOT dump MATCHES "\nName [^\n]*Corvane\\.ext\n")
+    message(FATAL_ERROR "the export directory does not name the module Corvane.ext")
+endif()
+
+# The name pointer table: one "[ordinal-base index] name" line per name.
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(([ \t]+\\[[^\n]*\n)*)" table "${dump}")
+string(REGEX MATCHALL "\\[[^\n]*" entries "${CMAKE_MATCH_1}")
+string(STRIP "${entries}" entries)
+set(expected "[   0] 983BEDA12B2347028D99FF042C551640_done;[   1] 983BEDA12B2347028D99FF042C551640")
+if(NOT entries STREQUAL expected)
+    message(FATAL_ERROR "export names: [${entries}], expected: [${expected}]")
+endif()
+if(NOT dump MATCHES "Ordinal Base 1\n")
+    message(FATAL_ERROR "the ordinals do not start at 1")
+endif()
+string(REGEX MATCHALL "\n[ \t]+\\[[ 0-9]+\\] [+]base\\[[ 0-9]+\\]" addresses "${dump}")
+list(LENGTH addresses count)
+if(NOT count EQUAL 2)
+    message(FATAL_ERROR "the export address table holds ${count} entries, expected 2")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+foreach(import IN LISTS imports)
+    if(import MATCHES "libstdc|libgcc|libwinpthread")
+        message(FATAL_ERROR "the compiler's run-time is imported, not linked in: ${import}")
+    endif()
+endforeach()
