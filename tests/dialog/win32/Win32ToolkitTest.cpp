@@ -4,15 +4,13 @@
 #include "tests/dialog/RecordedErrors.h"
 #include "tests/dialog/TestForm.h"
 #include "tests/dialog/win32/FormDriver.h"
+#include "tests/dialog/win32/PngImage.h"
 
 #include "PluginAPI/Plugins/Exceptions.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 
 #include <commctrl.h>
-#include <objbase.h>
-#include <wincodec.h>
-#include <wrl/client.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -35,43 +33,6 @@ std::u16string TextOf(HWND window) {
     wchar_t text[256] = {};
     const int length = GetWindowTextW(window, text, 256);
     return {reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length)};
-}
-
-// The pixels of a PNG file, 32-bit blue-green-red-alpha, decoded by the system.
-struct TImage {
-    UINT Width = 0;
-    UINT Height = 0;
-    std::vector<std::uint32_t> Pixels;
-
-    COLORREF At(int x, int y) const {
-        const std::uint32_t p = Pixels[static_cast<std::size_t>(y) * Width + static_cast<UINT>(x)];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-};
-
-TImage ReadPng(const std::filesystem::path& file) {
-    using Microsoft::WRL::ComPtr;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ComPtr<IWICImagingFactory> factory;
-    ComPtr<IWICBitmapDecoder> decoder;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    ComPtr<IWICFormatConverter> converter;
-    TImage image;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&factory))) ||
-        FAILED(factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
-        FAILED(decoder->GetFrame(0, &frame)) ||
-        FAILED(factory->CreateFormatConverter(&converter)) ||
-        FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom)) ||
-        FAILED(converter->GetSize(&image.Width, &image.Height)))
-        return {};
-    image.Pixels.resize(std::size_t{image.Width} * image.Height);
-    converter->CopyPixels(nullptr, image.Width * 4, image.Width * image.Height * 4,
-                          reinterpret_cast<BYTE*>(image.Pixels.data()));
-    return image;
 }
 
 std::filesystem::path TempFile(const char* name) {
