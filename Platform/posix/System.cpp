@@ -1,29 +1,13 @@
 // The system's message texts and the tick counter on POSIX.
 #include "Platform/System.h"
 
+#include "Platform/GenericStatusTexts.h"
+
 #include <cstring>
 #include <ctime>
 #include <string_view>
 
 namespace {
-
-struct TStatusText {
-    HRESULT Status;
-    std::string_view Text;
-};
-
-// The generic texts the Windows system gives for the common statuses.
-constexpr TStatusText GenericTexts[] = {
-    {E_UNEXPECTED, "Catastrophic failure"},
-    {E_NOTIMPL, "Not implemented"},
-    {E_NOINTERFACE, "No such interface supported"},
-    {E_POINTER, "Invalid pointer"},
-    {static_cast<HRESULT>(0x80004004u), "Operation aborted"},
-    {E_FAIL, "Unspecified error"},
-    {static_cast<HRESULT>(0x80070005u), "Access is denied."},
-    {E_OUTOFMEMORY, "Not enough memory resources are available to complete this operation."},
-    {E_INVALIDARG, "The parameter is incorrect."},
-};
 
 constexpr unsigned FacilityWin32 = 7;
 
@@ -37,9 +21,8 @@ std::u16string Widen(std::string_view text) {
 namespace Platform {
 
 std::u16string SystemMessageText(HRESULT status) {
-    for (const TStatusText& entry : GenericTexts)
-        if (entry.Status == status)
-            return Widen(entry.Text);
+    if (std::u16string text = GenericStatusText(status); !text.empty())
+        return text;
     // A facility-7 status carries an operating-system error code in its low 16 bits.
     const auto bits = static_cast<std::uint32_t>(status);
     if (status < 0 && ((bits >> 16) & 0x1FFFu) == FacilityWin32) {

@@ -1,6 +1,8 @@
-// The system's message texts and the tick counter on Win32: FormatMessage and GetTickCount.
+// The system's message texts and the tick counter on Win32: FormatMessage (with the generic
+// COM texts where the system's table lacks them, as Wine's does) and GetTickCount.
 #include "Platform/System.h"
 
+#include "Platform/GenericStatusTexts.h"
 #include "Platform/win32/WideText.h"
 
 namespace Platform {
@@ -25,7 +27,8 @@ std::u16string MessageText(unsigned long code) {
 } // namespace Win32
 
 std::u16string SystemMessageText(HRESULT status) {
-    return Win32::MessageText(static_cast<unsigned long>(status));
+    std::u16string text = Win32::MessageText(static_cast<unsigned long>(status));
+    return text.empty() ? GenericStatusText(status) : text;
 }
 
 std::uint32_t TickCount() {

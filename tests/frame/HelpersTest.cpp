@@ -50,7 +50,7 @@ void LeaveErrorInfo(const std::u16string& description, const std::u16string& sou
     ASSERT_EQ(CreateErrorInfo(&created), S_OK);
     created->SetSource(TSysString(source).Get());
     created->SetDescription(TSysString(description).Get());
-    created->SetHelpFile(u"host.hlp");
+    created->SetHelpFile(TSysString(u"host.hlp").Get());
     created->SetHelpContext(helpContext);
     void* info = nullptr;
     created->QueryInterface(IID_IErrorInfo, &info);

@@ -74,8 +74,10 @@ TEST_F(IniFileTest, FailedWriteIsReported) {
 
 TEST(ResolveIniPath, FollowsTheHostsRules) {
     const std::string executable = U8(Platform::ExecutablePath());
-    const std::string folder = executable.substr(0, executable.rfind('/') + 1);
-    EXPECT_EQ(U8(Platform::ResolveIniPath(u"")), executable + ".ini"); // the test has no extension
+    const std::string folder = executable.substr(0, executable.find_last_of("/\\") + 1);
+    const std::string name = executable.substr(folder.size());
+    const std::string stem = folder + name.substr(0, name.rfind('.')); // npos: no extension
+    EXPECT_EQ(U8(Platform::ResolveIniPath(u"")), stem + ".ini");
     EXPECT_EQ(U8(Platform::ResolveIniPath(u"Host.cfg")), folder + "Host.ini");
     EXPECT_EQ(U8(Platform::ResolveIniPath(u"C:\\Host\\Host.cfg")), "C:\\Host\\Host.cfg");
 }
@@ -89,7 +91,7 @@ TEST(Files, BackslashSeparatesFoldersAndLinesAppend) {
     EXPECT_TRUE(Platform::FileExists(path));
     std::string content;
     EXPECT_EQ(Platform::ReadFileBytes(path, content), 0);
-    EXPECT_EQ(content, "K1A\t- \xC3\xA4\r\nW1AW\r\n");
+    EXPECT_EQ(content, Platform::ToAnsiCodePage(u"K1A\t- \u00e4") + "\r\nW1AW\r\n");
     EXPECT_EQ(Platform::RemoveFile(path), 0);
     EXPECT_FALSE(Platform::FileExists(path));
     EXPECT_FALSE(Platform::FileExists(U16(dir.Path().string()))) << "a folder is no file";

@@ -242,8 +242,9 @@ TEST_F(ReconciliationTest, FailuresGoToTheErrorLog) {
     ExpectCounters(0, 0, 2);
     const std::vector<std::string> updates = Updates();
     ASSERT_EQ(updates.size(), 1u);
-    EXPECT_EQ(ErrorLog(), "W1AW\t- 06/30/18 12:34 20M FT8\r\n"
-                          "K1A\t> " +
+    EXPECT_EQ(ErrorLog(), "W1AW\t- " + ShortDate(2018, 6, 30) +
+                              " 12:34 20M FT8\r\n"
+                              "K1A\t> " +
                               updates[0] + "\r\n");
 }
 
@@ -258,7 +259,9 @@ TEST_F(ReconciliationTest, UnwritableErrorLogIsAnInOutError) {
         EInOutError);
 }
 
-// Statements always write "hh:mm"; the user's own time separator is for the error log.
+// Statements always write "hh:mm"; the user's own time separator is for the error log. The
+// test builds a POSIX locale; on Windows the user's locale is the system's.
+#if !defined(_WIN32)
 TEST_F(ReconciliationTest, LocaleShapesTheErrorLogButNeverTheStatements) {
     const std::string locales = FDir.File("locales");
     std::filesystem::create_directories(locales);
@@ -283,5 +286,6 @@ TEST_F(ReconciliationTest, LocaleShapesTheErrorLogButNeverTheStatements) {
     EXPECT_NE(FEvents[0].find("#2018-06-30 12:33#<=QSODATE AND QSODATE<=#2018-06-30 12:35#"),
               std::string::npos);
 }
+#endif
 
 } // namespace

@@ -73,7 +73,7 @@ TEST_F(VerificationRunTest, SuccessfulRunReportsEveryStep) {
             "ExecuteSQL UPDATE LOGS SET LOTWSENT=FALSE " + Window,
             "Msg 1 Clear \"LotW/S\" mark for 7 records in logbook",
             "CloseQuery",
-            "Msg 1 Most recent QSO uploaded at 07/04/18 12:34",
+            "Msg 1 Most recent QSO uploaded at " + ShortDate(2018, 7, 4) + " 12:34",
             "Msg 1 Received 6 lines (2 records) from inbox",
             "RecordExists LOGS " + match,
             "OpenQuery SELECT LOTWSENT FROM LOGS WHERE " + match,
@@ -92,7 +92,7 @@ TEST_F(VerificationRunTest, SuccessfulRunReportsEveryStep) {
     EXPECT_TRUE(FView.FMemo.ends_with("(00:00:00)")) << "the last line stays open";
     std::ifstream log(ErrorLogPath(), std::ios::binary);
     const std::string logText{std::istreambuf_iterator<char>(log), {}};
-    EXPECT_EQ(logText, "W1AW\t- 07/01/18 08:00 20M FT8\r\n");
+    EXPECT_EQ(logText, "W1AW\t- " + ShortDate(2018, 7, 1) + " 08:00 20M FT8\r\n");
     EXPECT_EQ(FNetwork.FAddresses,
               std::vector<std::string>{"https://lotw.example/lotwuser/lotwreport.adi?login=dl1abc"
                                        "&password=secret&qso_query=1&qso_qsl=no&qso_qsldetail=yes"
@@ -142,7 +142,7 @@ TEST_F(VerificationRunTest, OrderlyFailures) {
         {"empty body", {true, ""}, {"Msg 0 * Error: Invalid data format received"}},
         {"no records announced",
          {true, Report(Header + NumRec(0), {record})},
-         {"Msg 1 Most recent QSO uploaded at 07/04/18 12:34",
+         {"Msg 1 Most recent QSO uploaded at " + ShortDate(2018, 7, 4) + " 12:34",
           "Msg 0 * Error: No ADIF records received"}},
         {"more announced than held",
          {true, Report(NumRec(3), {record, record})},

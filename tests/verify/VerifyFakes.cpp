@@ -10,11 +10,14 @@ using testing::_;
 namespace {
 
 // The user's locale of every test here: the C locale ("06/30/18 12:34") unless a test says
-// otherwise.
+// otherwise. (On Windows the user's locale is the system's: the tests that show dates expect
+// the format that Platform::FormatShortDate gives.)
+#if !defined(_WIN32)
 const bool CLocaleForTests = [] {
     setenv("LC_ALL", "C", 1);
     return true;
 }();
+#endif
 
 std::string Text(BSTR text) {
     return U8(SysStringView(text));

@@ -31,6 +31,15 @@ inline std::u16string U16(std::string_view text) {
     return Platform::Utf8ToUtf16(text);
 }
 
+// A date as the user reads it (the locale's short date format; "06/30/18" in the C locale), and
+// bytes in the system's ANSI code page as UTF-8 (the same bytes on POSIX).
+inline std::string ShortDate(int year, unsigned month, unsigned day) {
+    return U8(Platform::FormatShortDate(year, month, day));
+}
+inline std::string AnsiAsUtf8(std::string_view bytes) {
+    return U8(Platform::FromAnsiCodePage(bytes));
+}
+
 // The host's kernel and SQL service, recording into `events`.
 class TRecordingHost {
 public:

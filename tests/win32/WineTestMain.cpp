@@ -1,6 +1,7 @@
 // The main of every Win32 test program. GoogleTest's own printer also sends each failure to
 // OutputDebugStringA, which ends the process when Wine runs under user-mode emulation; this
 // printer writes to the standard output only, which is all CTest reads.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
