@@ -74,8 +74,9 @@ TEST_F(Win32Dialog, EveryControlIsAWindowWhereTheLayoutPutsIt) {
         MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&place), 2);
         const TRect& r = control.Bounds;
         // An autosized label's width follows its text; its right edge and line stay.
-        if ((control.Flags & cfAutoSize) == 0)
+        if ((control.Flags & cfAutoSize) == 0) {
             EXPECT_EQ(place.left, r.Left);
+        }
         EXPECT_EQ(place.right, r.Right());
         EXPECT_EQ(place.top, r.Top);
         EXPECT_EQ(place.bottom, r.Bottom());
