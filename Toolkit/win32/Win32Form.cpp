@@ -124,33 +124,54 @@ void RegisterWindowClasses() {
         RaiseLastOSError(u"The window classes of the toolkit cannot be registered");
 }
 
-// Prints `window` (of `size`, its top-left at `origin` in `dc`) and its visible children, the
-// lowest of the Z order first, as each would paint itself on the screen.
-void PrintWindowTree(HWND window, HDC dc, POINT origin, SIZE size, UINT parts) {
-    const int saved = SaveDC(dc);
-    SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
-    IntersectClipRect(dc, 0, 0, size.cx, size.cy);
-    SendMessageW(window, WM_PRINT, reinterpret_cast<WPARAM>(dc), static_cast<LPARAM>(parts));
-    RECT frame;
-    GetWindowRect(window, &frame);
-    POINT clientOrigin{0, 0};
-    ClientToScreen(window, &clientOrigin);
-    if ((parts & PRF_NONCLIENT) != 0) {
-        origin.x += clientOrigin.x - frame.left;
-        origin.y += clientOrigin.y - frame.top;
+// The rectangle of `window` in the client coordinates of `relativeTo`.
+RECT PlaceIn(HWND window, HWND relativeTo) {
+    RECT place;
+    GetWindowRect(window, &place);
+    MapWindowPoints(HWND_DESKTOP, relativeTo, reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+// Prints the client area of `window` and its visible children, the lowest of the Z order first,
+// into `target` (a memory DC of `root`'s client size), each as it would paint itself, inside
+// `clip` (in `root`'s client coordinates). Each window paints into a bitmap of its own at its
+// own origin, since controls set their clipping in device coordinates. A control's sunken edge
+// is drawn here; other parts of the frame (scroll bars) are the system's and left out.
+void PrintWindowTree(HWND root, HWND window, HDC target, const RECT& clip) {
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    MapWindowPoints(window, root, &origin, 1);
+    RECT shown{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom};
+    if (!IntersectRect(&shown, &shown, &clip))
+        return;
+    std::uint32_t* pixels = nullptr;
+    if (const HBITMAP bitmap = CreateBitmap32(client.right, client.bottom, &pixels)) {
+        HDC dc = CreateCompatibleDC(target);
+        const HGDIOBJ previous = SelectObject(dc, bitmap);
+        SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        BitBlt(target, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top,
+               dc, shown.left - origin.x, shown.top - origin.y, SRCCOPY);
+        SelectObject(dc, previous);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
     }
     for (HWND child = GetWindow(GetWindow(window, GW_CHILD), GW_HWNDLAST); child != nullptr;
          child = GetWindow(child, GW_HWNDPREV)) {
         if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) == 0)
             continue;
-        RECT place;
-        GetWindowRect(child, &place);
-        MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&place), 2);
-        PrintWindowTree(child, dc, POINT{origin.x + place.left, origin.y + place.top},
-                        SIZE{place.right - place.left, place.bottom - place.top},
-                        PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+        PrintWindowTree(root, child, target, shown);
+        const auto extendedStyle = static_cast<DWORD>(GetWindowLongW(child, GWL_EXSTYLE));
+        if ((extendedStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) == 0)
+            continue;
+        RECT frame = PlaceIn(child, root);
+        const int saved = SaveDC(target);
+        IntersectClipRect(target, shown.left, shown.top, shown.right, shown.bottom);
+        DrawEdge(target, &frame,
+                 (extendedStyle & WS_EX_CLIENTEDGE) != 0 ? EDGE_SUNKEN : BDR_SUNKENOUTER, BF_RECT);
+        RestoreDC(target, saved);
     }
-    RestoreDC(dc, saved);
 }
 
 // A font of the user's message face, with the layout's face and pixel height where it names them.
@@ -558,8 +579,18 @@ bool TWin32FormBackend::SaveImage(std::u16string_view path) const {
         return false;
     HDC dc = CreateCompatibleDC(nullptr);
     const HGDIOBJ previous = SelectObject(dc, bitmap);
-    PrintWindowTree(FWindow, dc, POINT{0, 0}, SIZE{client.right, client.bottom},
-                    PRF_CLIENT | PRF_ERASEBKGND);
+    if (IsWindowVisible(FWindow)) {
+        // On the screen, the form is copied as the system has drawn it, frames and all.
+        RedrawWindow(FWindow, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        POINT origin{0, 0};
+        ClientToScreen(FWindow, &origin);
+        HDC screen = GetDC(nullptr);
+        BitBlt(dc, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    } else {
+        PrintWindowTree(FWindow, FWindow, dc, client);
+    }
     GdiFlush();
     const bool written = WritePng(
         std::u16string(path), client.right, client.bottom,
