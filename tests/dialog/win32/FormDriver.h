@@ -63,12 +63,25 @@ inline void CALLBACK EndWatchedDisplay(HWND, UINT, UINT_PTR, DWORD) {
 
 } // namespace FormDriverDetail
 
-// The window of the control `name` of `form`, built from `layout`; null when there is none.
-inline HWND ControlWindow(const Toolkit::TForm& form, const Toolkit::TFormDescriptor& layout,
+// The window of the control `name` of the form window `form`, built from `layout`; null when
+// there is none.
+inline HWND ControlWindow(HWND form, const Toolkit::TFormDescriptor& layout,
                           std::u16string_view name) {
     FormDriverDetail::TSearch search{Toolkit::Win32Backend::ControlId(layout, name), nullptr};
-    EnumChildWindows(form.Handle(), FormDriverDetail::MatchId, reinterpret_cast<LPARAM>(&search));
+    EnumChildWindows(form, FormDriverDetail::MatchId, reinterpret_cast<LPARAM>(&search));
     return search.Found;
+}
+inline HWND ControlWindow(const Toolkit::TForm& form, const Toolkit::TFormDescriptor& layout,
+                          std::u16string_view name) {
+    return ControlWindow(form.Handle(), layout, name);
+}
+
+// Types `text` into the edit `field` as the keyboard would, after emptying it.
+inline void TypeText(HWND field, std::u16string_view text) {
+    SendMessageW(field, EM_SETSEL, 0, -1);
+    SendMessageW(field, WM_CLEAR, 0, 0);
+    for (char16_t c : text)
+        SendMessageW(field, WM_CHAR, c, 1);
 }
 
 // Runs `work` from the message loop once the messages waiting now have been handled.

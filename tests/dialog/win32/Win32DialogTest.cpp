@@ -44,14 +44,7 @@ protected:
         return ControlWindow(FDialog, TFRMCORVANE, name);
     }
 
-    // Types `text` into the field `name` as the keyboard would, after emptying it.
-    void Type(std::u16string_view name, std::u16string_view text) {
-        const HWND field = Window(name);
-        SendMessageW(field, EM_SETSEL, 0, -1);
-        SendMessageW(field, WM_CLEAR, 0, 0);
-        for (char16_t c : text)
-            SendMessageW(field, WM_CHAR, c, 1);
-    }
+    void Type(std::u16string_view name, std::u16string_view text) { TypeText(Window(name), text); }
 
     TFakeHost FHost;
     TRecordedErrors FErrors;
