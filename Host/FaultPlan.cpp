@@ -1,6 +1,6 @@
 #include "Host/FaultPlan.h"
 
-#include "PluginAPI/Plugins/Helpers.h"
+#include "PluginAPI/StatusCodes.h"
 
 #include <stdexcept>
 

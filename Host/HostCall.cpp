@@ -4,7 +4,7 @@
 #include "Platform/Locale.h"
 
 #include "Platform/ErrorInfo.h"
-#include "PluginAPI/Plugins/Helpers.h"
+#include "PluginAPI/StatusCodes.h"
 
 #include <new>
 

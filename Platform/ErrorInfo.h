@@ -10,7 +10,7 @@
 #include "PlatformTypes.h"
 
 #if !defined(_WIN32)
-#include "PluginAPI/IInterface.h"
+#include "Platform/Interface.h"
 
 // {22F03340-547D-101B-8E65-08002B2BD119}
 struct ICreateErrorInfo : IInterface {

@@ -1,17 +1,28 @@
-// HostInterfaces: the host application's services as the plug-in calls them.
+// HostInterfaces: the host application's services as the plug-in calls them, and the contract
+// every host honours.
 //
-// Every interface is obtained by QueryInterface on the ICore handed to the entry function.
-// Text arguments are borrowed system strings; text results are allocated by the host and
-// freed by the caller. Flags are 32-bit: zero is false, any other value true. The comment at
-// each operation gives its slot number (slots 0 to 2 are IInterface's). Destructors are
-// protected and non-virtual: an interface is never deleted through, and takes no table slot.
+// Every interface is obtained by QueryInterface on the ICore handed to the entry function;
+// IApplicationIcons is optional, the others are always offered. Every operation returns a
+// status: negative is a failure, and the host then sets the thread's error information (its
+// description is the text to show). A failure of a class the host names is the status of that
+// class name (PluginAPI/StatusCodes.h); the host's SQL service reports its failures as
+// "EDatabaseError". The plug-in raises every failing status (CheckHostStatus) and never reads
+// an out value after one.
+//
+// Text arguments are borrowed system strings; text results are allocated by the host and freed
+// by the caller. Flags are 32-bit: zero is false and any other value true; a host returns true
+// as -1 (every bit set), so a caller tests for non-zero, never for 1. The comment at each
+// operation gives its slot number (slots 0 to 2 are IInterface's). Destructors are protected
+// and non-virtual: an interface is never deleted through, and takes no table slot. Every call
+// is made on the host's thread.
 #pragma once
 
 #include "PluginAPI/IInterface.h"
 
 struct INotifyEvent;
 
-// {2E4C1D23-873E-494D-B628-65BCC0A547A7}
+// {2E4C1D23-873E-494D-B628-65BCC0A547A7}. GetVersion: the host's version as one integer
+// (for example 104019 for 1.4.19); the plug-in refuses a core older than it was built for.
 struct ICore : IInterface {
     virtual HRESULT PLUGIN_STDCALL GetVersion(LONG* version) = 0; // 3
 
@@ -19,7 +30,9 @@ protected:
     ~ICore() = default;
 };
 
-// {2EE5EF53-6EA9-4537-A7C3-233ED9D39108}
+// {2EE5EF53-6EA9-4537-A7C3-233ED9D39108}. GetApplicationHandle: the host's main window, the
+// owner of the plug-in's windows. BeginModal before a plug-in window shows modally, EndModal
+// after it closes, however it closed (also when the display failed after BeginModal succeeded).
 struct IApplicationWindows : IInterface {
     virtual HRESULT PLUGIN_STDCALL GetApplicationHandle(HWND* handle) = 0; // 3
     PLUGIN_RESERVED_SLOT(4);
@@ -44,25 +57,27 @@ protected:
     ~IApplicationIcons() = default;
 };
 
-// {37138407-0C6F-448B-B184-34F1CD638B85}
+// {37138407-0C6F-448B-B184-34F1CD638B85}: one command in the host's menu. GetEnabled: non-zero
+// when the item may be chosen. SetOnClick: the listener whose Notify runs when the item is
+// chosen (the host holds it until the item is removed).
 struct IMenuItem : IInterface {
     PLUGIN_RESERVED_SLOT(3);
     PLUGIN_RESERVED_SLOT(4);
     virtual HRESULT PLUGIN_STDCALL GetEnabled(LONG* enabled) = 0; // 5
     PLUGIN_RESERVED_SLOT(6);
     PLUGIN_RESERVED_SLOT(7);
-    virtual HRESULT PLUGIN_STDCALL SetCaption(BSTR caption) = 0;      // 8
-    virtual HRESULT PLUGIN_STDCALL SetShortCut(LONG shortCut) = 0;    // 9
-    virtual HRESULT PLUGIN_STDCALL SetImageIndex(LONG index) = 0;     // 10
-    virtual HRESULT PLUGIN_STDCALL SetHint(BSTR hint) = 0;            // 11
-    virtual HRESULT PLUGIN_STDCALL SetCategory(LONG category) = 0;    // 12
-    virtual HRESULT PLUGIN_STDCALL SetOnClick(INotifyEvent* ev) = 0;  // 13
+    virtual HRESULT PLUGIN_STDCALL SetCaption(BSTR caption) = 0;     // 8
+    virtual HRESULT PLUGIN_STDCALL SetShortCut(LONG shortCut) = 0;   // 9
+    virtual HRESULT PLUGIN_STDCALL SetImageIndex(LONG index) = 0;    // 10
+    virtual HRESULT PLUGIN_STDCALL SetHint(BSTR hint) = 0;           // 11
+    virtual HRESULT PLUGIN_STDCALL SetCategory(LONG category) = 0;   // 12
+    virtual HRESULT PLUGIN_STDCALL SetOnClick(INotifyEvent* ev) = 0; // 13
 
 protected:
     ~IMenuItem() = default;
 };
 
-// {32FBAF60-BCD8-444E-BD14-E86726041CD1}
+// {32FBAF60-BCD8-444E-BD14-E86726041CD1}. CreateMenuItem: a new item in the host's menu.
 struct IMenuManager : IInterface {
     virtual HRESULT PLUGIN_STDCALL CreateMenuItem(IMenuItem** item) = 0; // 3
     // Takes the caller's variable by reference; the host may release and clear it.
@@ -73,6 +88,22 @@ protected:
 };
 
 // {4188E8AA-AC3A-4398-BECF-2B644474BED4}
+//
+// WriteLog: one line in the host's journal. ShowMessage: the text shown to the user in a
+// message box with the caption. ExecuteCommand: the host runs a command; "REFRESH" with the
+// parameter "0" refreshes the host's views of the open log (the plug-in sends it after it has
+// changed the log). A command the host does not know is a failing status.
+//
+// GetValue: the host value of that name, as a new text. A name the host does not know is a
+// failing status. The names and what they hold:
+//   "APPPATH"       the application's folder, no trailing separator
+//   "APPNAME"       the application's name, for messages
+//   "APPINI"        the full path of the host's settings file
+//   "DOWNLOAD"      the download folder, no trailing separator
+//   "PLUGIN.NAME"   the plug-in's file name
+//   "LOG.NAME"      the open log's display name
+//   "LOG.TABLE"     the open log's key: its value of column LOGNAME in table LOGS
+//   "LOG.OPERATOR"  the operator's call sign
 struct IHostKernel : IInterface {
     virtual HRESULT PLUGIN_STDCALL WriteLog(BSTR line) = 0;                  // 3
     virtual HRESULT PLUGIN_STDCALL ShowMessage(BSTR text, BSTR caption) = 0; // 4
@@ -87,13 +118,45 @@ protected:
     ~IHostKernel() = default;
 };
 
-// {3ECC8EDB-00C3-42E6-9F83-CC066A5B194C}: SQL over the logbook (dialect in the host's notes).
+// {3ECC8EDB-00C3-42E6-9F83-CC066A5B194C}: SQL over the host's logbook.
+//
+// The dialect. Text literals in single quotes, an inner quote doubled ('O''Brien'). Date-time
+// literals between # signs: #yyyy-mm-dd# or #yyyy-mm-dd hh:mm# (24-hour clock). Boolean
+// literals TRUE and FALSE. SELECT with columns, COUNT(*), MIN and MAX and AS aliases, FROM one
+// table, an optional WHERE; UPDATE <table> SET <column>=<literal>, ... with an optional WHERE.
+// A condition is comparisons (=, <, <=) joined by AND, with a column or a literal on either
+// side. A statement outside the dialect is a failing status. Table LOGS holds the QSOs, among
+// its columns: LOGNAME (text, the owning log's key), QSODATE (date-time), OMCALL, QSOBAND,
+// QSOMODE, IOTA, GRIDSQUARE (text), LOTWSENT, LOTWRCVD (Boolean), LOTWRCVDDATE (date).
+//
+// RecordExists: `exists` non-zero when a row of `table` meets `condition` (a condition without
+// the word WHERE).
+//
+// A query handle's life: CreateQuery gives a new handle. OpenQuery runs a SELECT through it and
+// makes the first result row the current one (a result without rows has none). The field reads
+// take a column name of that result and set `present` non-zero when the current row holds a
+// value there; when it holds NULL, or there is no current row, `present` is 0 and the value
+// is not to be used. GetBooleanField answers true as non-zero; GetDateTimeField gives the parts of
+// the stored date and time. CloseQuery ends the result; the handle can then be opened again, any
+// number of times. FreeQuery ends the handle, and a query still open on it; the handle is not used
+// after that. ExecuteSQL may be called while a query is open.
+//
+// A unit of work: the log changes through a query handle as one unit. The first statement that
+// writes while a handle is live (an ExecuteSQL between its CreateQuery and its FreeQuery)
+// begins the handle's unit of work; FreeQuery commits it, and only then do other readers see
+// the changes. The unit rolls back, leaving the log as it was before it began, when any
+// operation on that handle, or any statement of its unit, returned a failing status or the host's
+// process ends first.
+//
+// ExecuteSQL: `executed` is non-zero when the statement ran. It is 0 ("not executed") only for
+// a refusal confined to that one statement, such as a constraint; a database that is locked,
+// read-only, full or damaged is a failing status carrying the database's own description.
 struct IHostServer : IInterface {
     PLUGIN_RESERVED_SLOT(3);
     virtual HRESULT PLUGIN_STDCALL RecordExists(BSTR table, BSTR condition, LONG* exists) = 0; // 4
     PLUGIN_RESERVED_SLOT(5);
-    virtual HRESULT PLUGIN_STDCALL CreateQuery(LONG* handle) = 0;         // 6
-    virtual HRESULT PLUGIN_STDCALL OpenQuery(LONG handle, BSTR sql) = 0;  // 7
+    virtual HRESULT PLUGIN_STDCALL CreateQuery(LONG* handle) = 0;        // 6
+    virtual HRESULT PLUGIN_STDCALL OpenQuery(LONG handle, BSTR sql) = 0; // 7
     PLUGIN_RESERVED_SLOT(8);
     PLUGIN_RESERVED_SLOT(9);
     PLUGIN_RESERVED_SLOT(10);
@@ -113,8 +176,8 @@ struct IHostServer : IInterface {
                                                     std::uint16_t* hour, std::uint16_t* minute,
                                                     std::uint16_t* second, LONG* present) = 0; // 20
     PLUGIN_RESERVED_SLOT(21);
-    virtual HRESULT PLUGIN_STDCALL CloseQuery(LONG handle) = 0;                  // 22
-    virtual HRESULT PLUGIN_STDCALL FreeQuery(LONG handle) = 0;                   // 23
+    virtual HRESULT PLUGIN_STDCALL CloseQuery(LONG handle) = 0;                    // 22
+    virtual HRESULT PLUGIN_STDCALL FreeQuery(LONG handle) = 0;                     // 23
     virtual HRESULT PLUGIN_STDCALL ExecuteSQL(BSTR statement, LONG* executed) = 0; // 24
 
 protected:

@@ -3,7 +3,7 @@
 #include "Toolkit/Application.h"
 
 #include "Platform/Locale.h"
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Toolkit/Form.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "Toolkit/Form.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/FormBackend.h"
 

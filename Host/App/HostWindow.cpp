@@ -4,7 +4,7 @@
 #include "Host/LoadedPlugin.h"
 
 #include "Platform/Icons.h"
-#include "Platform/posix/WindowHandle.h"
+#include "Platform/qt/WindowHandle.h"
 
 #include <QBuffer>
 #include <QHeaderView>

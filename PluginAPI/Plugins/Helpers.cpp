@@ -3,27 +3,19 @@
 #include "Platform/ErrorInfo.h"
 #include "Platform/Locale.h"
 #include "Platform/SysString.h"
-#include "PluginAPI/Plugins/CRC16.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <vector>
 
 namespace {
 
-constexpr std::uint32_t ClassCodeBase = 0x80040000u;
 constexpr unsigned FacilityItf = 4;
 constexpr unsigned FacilityWin32 = 7;
 constexpr GUID ZeroGUID{};
-constexpr std::size_t DebugTagLimit = 99;
 
 unsigned Facility(HRESULT status) {
     return (static_cast<std::uint32_t>(status) >> 16) & 0x1FFFu;
-}
-
-std::u16string Widen(std::string_view ascii) {
-    return Platform::Utf8ToUtf16(ascii);
 }
 
 // Releases an interface reference when the scope ends.
@@ -31,12 +23,6 @@ template <class I> struct TReleaser {
     void operator()(I* object) const { object->Release(); }
 };
 template <class I> using TOwnedInterface = std::unique_ptr<I, TReleaser<I>>;
-
-// ---- Formatting ----
-
-[[noreturn]] void RaiseBadFormat(std::u16string_view format) {
-    throw EConvertError(u"Invalid format text or argument: '" + std::u16string(format) + u"'");
-}
 
 // ---- Error information received with a failing status ----
 
@@ -92,65 +78,13 @@ struct TClassEntry {
     TBuilder Builder;
 };
 
-#define CORVANE_CLASS_ENTRY(Name)                                                                  \
-    TClassEntry {                                                                                  \
-        ClassErrorCode(#Name), &Build<Name>                                                        \
-    }
+#define CORVANE_CLASS_ENTRY(Name, Parent) TClassEntry{ClassErrorCode(#Name), &Build<Name>},
 
-// The classes a received class-name code turns back into, sorted by code.
+// The classes a received class-name code turns back into, sorted by code: every class of the
+// plug-in framework's list and of the run-time support's list.
 std::vector<TClassEntry> MakeClassTable() {
-    std::vector<TClassEntry> table = {
-        CORVANE_CLASS_ENTRY(ECheckedInterfacedObjectError),
-        CORVANE_CLASS_ENTRY(ECheckedInterfacedObjectDeleteError),
-        CORVANE_CLASS_ENTRY(ECheckedInterfacedObjectDoubleFreeError),
-        CORVANE_CLASS_ENTRY(ECheckedInterfacedObjectUseDeletedError),
-        CORVANE_CLASS_ENTRY(EInvalidCoreVersion),
-        CORVANE_CLASS_ENTRY(EAbort),
-        CORVANE_CLASS_ENTRY(EAbstractError),
-        CORVANE_CLASS_ENTRY(EArgumentException),
-        CORVANE_CLASS_ENTRY(EArgumentOutOfRangeException),
-        CORVANE_CLASS_ENTRY(EAssertionFailed),
-        CORVANE_CLASS_ENTRY(EBitsError),
-        CORVANE_CLASS_ENTRY(EClassNotFound),
-        CORVANE_CLASS_ENTRY(EComponentError),
-        CORVANE_CLASS_ENTRY(EConvertError),
-        CORVANE_CLASS_ENTRY(EDirectoryNotFoundException),
-        CORVANE_CLASS_ENTRY(EFCreateError),
-        CORVANE_CLASS_ENTRY(EFOpenError),
-        CORVANE_CLASS_ENTRY(EFileNotFoundException),
-        CORVANE_CLASS_ENTRY(EFileStreamError),
-        CORVANE_CLASS_ENTRY(EFilerError),
-        CORVANE_CLASS_ENTRY(EHeapException),
-        CORVANE_CLASS_ENTRY(EInOutError),
-        CORVANE_CLASS_ENTRY(EIntfCastError),
-        CORVANE_CLASS_ENTRY(EInvalidCast),
-        CORVANE_CLASS_ENTRY(EInvalidContainer),
-        CORVANE_CLASS_ENTRY(EInvalidImage),
-        CORVANE_CLASS_ENTRY(EInvalidInsert),
-        CORVANE_CLASS_ENTRY(EInvalidOperation),
-        CORVANE_CLASS_ENTRY(EInvalidPointer),
-        CORVANE_CLASS_ENTRY(EListError),
-        CORVANE_CLASS_ENTRY(EMethodNotFound),
-        CORVANE_CLASS_ENTRY(EMonitor),
-        CORVANE_CLASS_ENTRY(EMonitorLockException),
-        CORVANE_CLASS_ENTRY(ENoConstructException),
-        CORVANE_CLASS_ENTRY(ENoMonitorSupportException),
-        CORVANE_CLASS_ENTRY(ENotSupportedException),
-        CORVANE_CLASS_ENTRY(EOutOfMemory),
-        CORVANE_CLASS_ENTRY(EOutOfResources),
-        CORVANE_CLASS_ENTRY(EPackageError),
-        CORVANE_CLASS_ENTRY(EParserError),
-        CORVANE_CLASS_ENTRY(EPathTooLongException),
-        CORVANE_CLASS_ENTRY(EProgrammerNotFound),
-        CORVANE_CLASS_ENTRY(EPropReadOnly),
-        CORVANE_CLASS_ENTRY(EPropWriteOnly),
-        CORVANE_CLASS_ENTRY(EReadError),
-        CORVANE_CLASS_ENTRY(EResNotFound),
-        CORVANE_CLASS_ENTRY(EStreamError),
-        CORVANE_CLASS_ENTRY(EStringListError),
-        CORVANE_CLASS_ENTRY(EVariantError),
-        CORVANE_CLASS_ENTRY(EWriteError),
-    };
+    std::vector<TClassEntry> table = {CORVANE_PLUGIN_EXCEPTION_CLASSES(CORVANE_CLASS_ENTRY)
+                                          CORVANE_RUNTIME_EXCEPTION_CLASSES(CORVANE_CLASS_ENTRY)};
     std::sort(table.begin(), table.end(),
               [](const TClassEntry& a, const TClassEntry& b) { return a.Code < b.Code; });
     return table;
@@ -186,53 +120,7 @@ const TFailureHookInstaller FailureHookInstaller;
 
 } // namespace
 
-// ---- Formatting and the plug-in's exception classes ----
-
-std::u16string FormatText(std::u16string_view format, std::initializer_list<TFormatArg> args) {
-    std::u16string out;
-    const TFormatArg* next = args.begin();
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != u'%') {
-            out.push_back(format[i]);
-            continue;
-        }
-        if (++i == format.size())
-            RaiseBadFormat(format);
-        const char16_t kind = format[i];
-        if (kind == u'%') {
-            out.push_back(u'%');
-            continue;
-        }
-        if (next == args.end())
-            RaiseBadFormat(format);
-        const TFormatArg& arg = *next++;
-        if (kind == u's' && arg.IsText())
-            out += arg.Text();
-        else if (kind == u'd' && !arg.IsText())
-            out += Widen(std::to_string(arg.Integer()));
-        else
-            RaiseBadFormat(format);
-    }
-    return out;
-}
-
-EBaseException::EBaseException(const char* className, std::u16string message)
-    : EOleSysError(std::move(message), ClassErrorCode(className), 0) {}
-
-EBaseException::EBaseException(const char* className, std::u16string_view format,
-                               std::initializer_list<TFormatArg> args)
-    : EBaseException(className, FormatText(format, args)) {}
-
-EBaseException::EBaseException(TReceivedStatus, std::u16string message, HRESULT status,
-                               std::int32_t helpContext)
-    : EOleSysError(std::move(message), status, helpContext) {}
-
 // ---- Status codes ----
-
-HRESULT ClassErrorCode(std::string_view className) {
-    const std::uint16_t crc = Crc16(className.data(), static_cast<std::int64_t>(className.size()));
-    return static_cast<HRESULT>(ClassCodeBase | crc);
-}
 
 HRESULT ExceptionToStatus(const Exception& e) {
     if (std::string_view(e.ClassName()) == "Exception")
@@ -295,80 +183,4 @@ TFailureHook FailureHook() {
 
 void SetFailureHook(TFailureHook hook) {
     CurrentFailureHook = hook;
-}
-
-// ---- TCheckedInterfacedObject ----
-
-std::string TCheckedInterfacedObject::DebugTag() const {
-    char buffer[DebugTagLimit + 1];
-    std::snprintf(buffer, sizeof buffer, "[$%.8jX] %s",
-                  static_cast<std::uintmax_t>(
-                      reinterpret_cast<std::uintptr_t>(dynamic_cast<const void*>(this))),
-                  ClassName());
-    return buffer;
-}
-
-LONG TCheckedInterfacedObject::CheckedAddRef() {
-    if (FRefCount.load() < 0)
-        throw ECheckedInterfacedObjectUseDeletedError(u"Usage attempt with just deleted object %s",
-                                                      {Widen(DebugTag())});
-    return ++FRefCount;
-}
-
-LONG TCheckedInterfacedObject::CheckedRelease() {
-    const LONG count = --FRefCount;
-    if (count == 0)
-        Free();
-    return count;
-}
-
-void TCheckedInterfacedObject::Free() {
-    BeforeDestruction();
-    delete this;
-}
-
-HRESULT TCheckedInterfacedObject::SafeCallException(const Exception* e) {
-    return HandleSafeCallException(ClassName(), e);
-}
-
-void TCheckedInterfacedObject::AfterConstruction() {
-    --FRefCount;
-}
-
-void TCheckedInterfacedObject::BeforeDestruction() {
-    const LONG count = FRefCount.load();
-    if (count < 0)
-        throw ECheckedInterfacedObjectDoubleFreeError(
-            u"Object deletion attempt with just deleted one %s", {Widen(DebugTag())});
-    if (count > 0)
-        throw ECheckedInterfacedObjectDeleteError(
-            u"Object deletion attempt %s with active interface link; counter: %d",
-            {Widen(DebugTag()), count});
-    FRefCount.store(-1);
-}
-
-HRESULT TCheckedInterfacedObject::BoundaryQueryInterface(void* found, void** object) noexcept {
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (found == nullptr)
-        return E_NOINTERFACE;
-    const HRESULT status = SafeCall(*this, [this] { CheckedAddRef(); });
-    if (SUCCEEDED(status))
-        *object = found;
-    return status;
-}
-
-LONG TCheckedInterfacedObject::BoundaryAddRef() noexcept {
-    LONG count = 0;
-    if (FAILED(SafeCall(*this, [&] { count = CheckedAddRef(); })))
-        return RefCount();
-    return count;
-}
-
-LONG TCheckedInterfacedObject::BoundaryRelease() noexcept {
-    LONG count = 0;
-    if (FAILED(SafeCall(*this, [&] { count = CheckedRelease(); })))
-        return RefCount();
-    return count;
 }

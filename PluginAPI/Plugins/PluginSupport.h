@@ -8,9 +8,9 @@
 // call's status is checked; a failure raises the matching exception. Host thread only.
 #pragma once
 
+#include "Base/Exceptions.h"
 #include "PluginAPI/HostInterfaces.h"
 #include "PluginAPI/PluginInterfaces.h"
-#include "PluginAPI/Plugins/Exceptions.h"
 #include "PluginAPI/Plugins/InterfacePtr.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "Plugins/Corvane/ADIF.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 
 #include <algorithm>
 #include <array>

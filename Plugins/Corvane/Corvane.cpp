@@ -93,14 +93,14 @@ void TPlugin::ShowVerifyDialog(TPluginMenuItem&) {
     if (!FHostKernel)
         throw EUnsupportedCore(std::u16string(kUnsupportedCore));
     StartToolkit();
-    const auto dialog = std::make_unique<TfrmCorvane>(FCore.Get());
+    TDialogContext context{.HostKernel = FHostKernel,
+                           .HostServer = FHostServer,
+                           .SettingsPath = GetHostValue(*FHostKernel.Get(), u"APPINI"),
+                           .SettingsSection = std::u16string(kSettingsSection),
+                           .Resource = std::u16string(DefaultResource),
+                           .OperatorCall = GetHostValue(*FHostKernel.Get(), u"LOG.OPERATOR")};
+    const auto dialog = std::make_unique<TfrmCorvane>(FCore.Get(), std::move(context));
     dialog->SetCaption(PluginIdentity::Name);
-    dialog->FHostKernel = FHostKernel;
-    dialog->FHostServer = FHostServer;
-    dialog->FSettingsPath = GetHostValue(*FHostKernel.Get(), u"APPINI");
-    dialog->FSettingsSection = kSettingsSection;
-    dialog->FResource = DefaultResource;
-    dialog->FOperatorCall = GetHostValue(*FHostKernel.Get(), u"LOG.OPERATOR");
     dialog->ShowModal();
 }
 

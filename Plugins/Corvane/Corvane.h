@@ -11,7 +11,7 @@
 
 #include "PluginAPI/HostInterfaces.h"
 #include "PluginAPI/PluginInterfaces.h"
-#include "PluginAPI/Plugins/Helpers.h"
+#include "PluginAPI/Plugins/CheckedObject.h"
 #include "PluginAPI/Plugins/InterfacePtr.h"
 #include "PluginAPI/Plugins/PluginSupport.h"
 

@@ -70,6 +70,18 @@ void FreeQuery(IHostServer& server, LONG query) {
     CheckHostStatus(server.FreeQuery(query));
 }
 
+TQueryHandle::TQueryHandle(IHostServer& server) : FServer(server), FHandle(CreateQuery(server)) {}
+
+TQueryHandle::~TQueryHandle() {
+    if (FHeld)
+        FreeQueryQuietly(FServer, FHandle);
+}
+
+void TQueryHandle::Free() {
+    FHeld = false;
+    FreeQuery(FServer, FHandle);
+}
+
 void FreeQueryQuietly(IHostServer& server, LONG query) noexcept {
     try {
         (void)server.FreeQuery(query);

@@ -43,4 +43,25 @@ void CloseQuery(IHostServer& server, LONG query);
 void FreeQuery(IHostServer& server, LONG query);
 // Frees the query while an error is on its way out; a second failure must not replace it.
 void FreeQueryQuietly(IHostServer& server, LONG query) noexcept;
+
+// A host query handle owned by a scope: made by CreateQuery at construction. Free() frees it
+// on the normal path and raises when the host refuses; a handle still held when the scope
+// ends (an error on its way out) is freed quietly, so the error that is leaving is the one
+// reported.
+class TQueryHandle {
+public:
+    explicit TQueryHandle(IHostServer& server);
+    ~TQueryHandle();
+    TQueryHandle(const TQueryHandle&) = delete;
+    TQueryHandle& operator=(const TQueryHandle&) = delete;
+
+    LONG Get() const { return FHandle; }
+    // FreeQuery; the handle counts as freed even when the host refuses.
+    void Free();
+
+private:
+    IHostServer& FServer;
+    LONG FHandle;
+    bool FHeld = true;
+};
 bool ExecuteSQL(IHostServer& server, std::u16string_view statement);

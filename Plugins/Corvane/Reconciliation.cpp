@@ -1,7 +1,7 @@
 #include "Plugins/Corvane/Reconciliation.h"
 
+#include "Base/Exceptions.h"
 #include "Platform/Files.h"
-#include "PluginAPI/Plugins/Exceptions.h"
 #include "Plugins/Corvane/ADIF.h"
 #include "Plugins/Corvane/HostCalls.h"
 

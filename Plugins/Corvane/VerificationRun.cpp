@@ -103,15 +103,9 @@ bool TVerificationRun::Execute() {
             errorLogPath); // a log that cannot be deleted is no reason to stop
     const std::u16string logKey = GetHostValue(kernel, u"LOG.TABLE");
 
-    const LONG query = CreateQuery(server);
-    std::optional<std::u16string> summary;
-    try {
-        summary = Process(logKey, query, errorLogPath);
-    } catch (...) {
-        FreeQueryQuietly(server, query);
-        throw;
-    }
-    FreeQuery(server, query);
+    TQueryHandle query(server);
+    const std::optional<std::u16string> summary = Process(logKey, query.Get(), errorLogPath);
+    query.Free();
     FView.ShowProgress(0);
 
     if (summary) {

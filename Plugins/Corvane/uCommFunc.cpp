@@ -1,7 +1,7 @@
 #include "Plugins/Corvane/uCommFunc.h"
 
+#include "Base/Exceptions.h"
 #include "Platform/Locale.h"
-#include "PluginAPI/Plugins/Exceptions.h"
 
 #include <algorithm>
 #include <limits>

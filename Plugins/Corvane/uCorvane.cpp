@@ -1,8 +1,8 @@
 #include "Plugins/Corvane/uCorvane.h"
 
+#include "Base/Exceptions.h"
 #include "Platform/Files.h"
 #include "Platform/Locale.h"
-#include "PluginAPI/Plugins/Exceptions.h"
 #include "Plugins/Corvane/HostCalls.h"
 #include "Plugins/Corvane/HttpTransport.h"
 #include "Plugins/Corvane/VerificationRun.h"
@@ -15,7 +15,19 @@
 #include <cstdint>
 #include <exception>
 
+namespace {
+
 bool RunFlag = false;
+
+} // namespace
+
+bool RunFlagSet() {
+    return RunFlag;
+}
+
+void SetRunFlag(bool set) {
+    RunFlag = set;
+}
 
 namespace {
 
@@ -64,18 +76,18 @@ std::u16string MissingTlsLibrariesText(std::u16string_view applicationFolder,
 
 } // namespace
 
-void TSettingsStore::Configure(const std::u16string& path) {
-    FPath = &path;
+void TSettingsStore::Configure(std::u16string path) {
+    FPath = std::move(path);
     FFile.reset();
 }
 
 Platform::TIniFile& TSettingsStore::File() {
     if (!FFile)
-        FFile.emplace(FPath != nullptr ? *FPath : std::u16string());
+        FFile.emplace(FPath);
     return *FFile;
 }
 
-TfrmCorvane::TfrmCorvane(ICore* core)
+TfrmCorvane::TfrmCorvane(ICore* core, TDialogContext context)
     : TForm(core, TFRMCORVANE), edLogin(Control<Toolkit::TEdit>(u"edLogin")),
       edPassword(Control<Toolkit::TEdit>(u"edPassword")),
       cbVisiblePwd(Control<Toolkit::TCheckBox>(u"cbVisiblePwd")),
@@ -88,7 +100,7 @@ TfrmCorvane::TfrmCorvane(ICore* core)
       psInfo(Control<Toolkit::TStatusPane>(u"psInfo")),
       psProgress(Control<Toolkit::TProgressPane>(u"psProgress")),
       dbtUpdateOk(Control<Toolkit::TButton>(u"dbtUpdateOk")),
-      dbtUpdateCancel(Control<Toolkit::TButton>(u"dbtUpdateCancel")) {
+      dbtUpdateCancel(Control<Toolkit::TButton>(u"dbtUpdateCancel")), FContext(std::move(context)) {
     dbtUpdateOk.SetOnClick([this] { dbtUpdateClickOk(); });
     dbtUpdateCancel.SetOnClick([this] { dbtUpdateClickCancel(); });
     edLogin.SetOnChange([this] { edLoginChange(); });
@@ -152,15 +164,15 @@ bool TfrmCorvane::RunVerification() {
 }
 
 IHostKernel& TfrmCorvane::HostKernel() {
-    if (!FHostKernel)
+    if (!FContext.HostKernel)
         throw EInvalidOperation(u"The dialog has no host kernel.");
-    return *FHostKernel.Get();
+    return *FContext.HostKernel.Get();
 }
 
 IHostServer& TfrmCorvane::HostServer() {
-    if (!FHostServer)
+    if (!FContext.HostServer)
         throw EInvalidOperation(u"The dialog has no host server.");
-    return *FHostServer.Get();
+    return *FContext.HostServer.Get();
 }
 
 TDateFieldValue TfrmCorvane::FromField() const {
@@ -180,15 +192,15 @@ void TfrmCorvane::ProcessMessages() {
 }
 
 void TfrmCorvane::FormCreate() {
-    // The opener sets FSettingsPath after creation; the store reads it at the first activation.
-    iniVerify.Configure(FSettingsPath);
+    // The store opens the file at the first activation.
+    iniVerify.Configure(FContext.SettingsPath);
 }
 
 void TfrmCorvane::FormActivate() {
     mProgress.SetText(u"");
     LoadSettings();
     grSrvAcc.SetCaption(u"ARRL LotW user account");
-    lbAcct.SetCaption(FOperatorCall);
+    lbAcct.SetCaption(FContext.OperatorCall);
     grActDates.SetCaption(u"Activity dates");
     lbLog.SetCaption(GetHostValue(HostKernel(), u"LOG.NAME"));
     LoadLogDates();
@@ -201,36 +213,32 @@ void TfrmCorvane::FormActivate() {
 void TfrmCorvane::LoadSettings() {
     Platform::TIniFile& settings = iniVerify.File();
     // A key that is present but empty gives the empty text, not the default.
-    edLogin.SetText(settings.ReadString(FSettingsSection, kLoginKey, u""));
-    edPassword.SetText(settings.ReadString(FSettingsSection, kPasswordKey, u""));
-    FResource = settings.ReadString(FSettingsSection, kResourceKey, DefaultResource);
+    edLogin.SetText(settings.ReadString(FContext.SettingsSection, kLoginKey, u""));
+    edPassword.SetText(settings.ReadString(FContext.SettingsSection, kPasswordKey, u""));
+    FContext.Resource =
+        settings.ReadString(FContext.SettingsSection, kResourceKey, DefaultResource);
 }
 
 void TfrmCorvane::LoadLogDates() {
     IHostServer& server = HostServer();
     const std::u16string logKey = QuotedStr(GetHostValue(HostKernel(), u"LOG.TABLE"));
-    const LONG query = CreateQuery(server);
-    try {
-        OpenQuery(server, query,
-                  u"SELECT MIN(QSODATE) AS MINDATE FROM LOGS WHERE LOGNAME=" + logKey);
-        dtLogFrom.SetDate(QueryDate(server, query, u"MINDATE"));
-        CloseQuery(server, query);
-        OpenQuery(server, query,
-                  u"SELECT MAX(QSODATE) AS MAXDATE FROM LOGS WHERE LOGNAME=" + logKey);
-        dtLogUntil.SetDate(QueryDate(server, query, u"MAXDATE"));
-    } catch (...) {
-        FreeQueryQuietly(server, query);
-        throw;
-    }
+    TQueryHandle query(server);
+    OpenQuery(server, query.Get(),
+              u"SELECT MIN(QSODATE) AS MINDATE FROM LOGS WHERE LOGNAME=" + logKey);
+    dtLogFrom.SetDate(QueryDate(server, query.Get(), u"MINDATE"));
+    CloseQuery(server, query.Get());
+    OpenQuery(server, query.Get(),
+              u"SELECT MAX(QSODATE) AS MAXDATE FROM LOGS WHERE LOGNAME=" + logKey);
+    dtLogUntil.SetDate(QueryDate(server, query.Get(), u"MAXDATE"));
     // The second query is released with the handle.
-    FreeQuery(server, query);
+    query.Free();
 }
 
 void TfrmCorvane::FormClose(Toolkit::TCloseAction&) {
     if (!RunFlag)
         return;
     try {
-        WriteSetting(kResourceKey, FResource);
+        WriteSetting(kResourceKey, FContext.Resource);
         WriteSetting(kLoginKey, edLogin.Text());
         WriteSetting(kPasswordKey, edPassword.Text());
     } catch (...) {
@@ -242,13 +250,13 @@ void TfrmCorvane::FormClose(Toolkit::TCloseAction&) {
 
 void TfrmCorvane::WriteSetting(std::u16string_view key, std::u16string_view value) {
     Platform::TIniFile& settings = iniVerify.File();
-    if (const int error = settings.WriteString(FSettingsSection, key, value))
+    if (const int error = settings.WriteString(FContext.SettingsSection, key, value))
         throw EInOutError(u"Cannot write the settings file \"" + settings.FileName() + u"\": " +
                           Platform::FileErrorText(error));
 }
 
 bool TfrmCorvane::TlsLibrariesPresent(std::u16string_view applicationFolder) const {
-    if (UpperCaseAscii(FResource).find(u"HTTPS://") == std::u16string::npos)
+    if (UpperCaseAscii(FContext.Resource).find(u"HTTPS://") == std::u16string::npos)
         return true;
     const std::u16string folder(applicationFolder);
     return Platform::FileExists(folder + u"\\libeay32.dll") &&

@@ -2,26 +2,26 @@
 //
 // A fixed-size modal dialog (layout: the form resource TFRMCORVANE) where the user enters the
 // LoTW account and the activity dates, starts a verification with "Verify", follows its progress
-// and leaves with "Close" (or Esc, or the close box; modal result mrCancel). The opener sets the
-// context fields after construction and before ShowModal. The display operations (CheckActions,
+// and leaves with "Close" (or Esc, or the close box; modal result mrCancel). The opener hands
+// over its context (TDialogContext) at construction. The display operations (CheckActions,
 // ShowProgress, MsgProgress) are how a run reports to the user; ShowProgress and MsgProgress let
-// pending window messages run, so the dialog's handlers may run inside them. The unit-level
-// RunFlag is shared by every dialog. User-interface thread only.
+// pending window messages run, so the dialog's handlers may run inside them. The run flag
+// (RunFlagSet) is shared by every dialog. User-interface thread only.
 //
-// Activation fills the dialog from the settings file (section FSettingsSection of the INI file
-// FSettingsPath: "Login", "Password", "Resource") and from the open log (its name, its first
-// and last QSO dates). "Verify" refuses an https run when the TLS library files are missing
-// from the host's application folder, else runs RunVerification under the busy pointer with
-// RunFlag set; the flag then holds the run's result (cleared when the run raised, and the error
-// goes on to the toolkit's message box). Closing while RunFlag is set writes "Resource",
-// "Login" and "Password" back; a settings file that cannot be written is reported and the
-// dialog closes all the same. Every host call's status is checked; a failure raises.
+// Activation fills the dialog from the settings file (the context's section of its INI file:
+// "Login", "Password", "Resource") and from the open log (its name, its first and last QSO
+// dates). "Verify" refuses an https run when the TLS library files are missing from the host's
+// application folder, else runs RunVerification under the busy pointer with the run flag set;
+// the flag then holds the run's result (cleared when the run raised, and the error goes on to
+// the toolkit's message box). Closing while the run flag is set writes "Resource", "Login" and
+// "Password" back; a settings file that cannot be written is reported and the dialog closes all
+// the same. Every host call's status is checked; a failure raises.
 #pragma once
 
 #include "Platform/IniFile.h"
 #include "PluginAPI/HostInterfaces.h"
 #include "PluginAPI/Plugins/InterfacePtr.h"
-#include "PluginAPI/Plugins/PluginForm.h"
+#include "PluginForm/PluginForm.h"
 #include "Plugins/Corvane/VerificationView.h"
 #include "Toolkit/Controls.h"
 
@@ -29,9 +29,11 @@
 #include <string>
 #include <string_view>
 
-// Set while a verification run is in progress and after one that succeeded; cleared at each
-// activation and after a failed run. While it is set "Verify" stays disabled.
-extern bool RunFlag;
+// The run flag, one for the plug-in and shared by every dialog: set while a verification run
+// is in progress and after one that succeeded; cleared at each activation and after a failed
+// run. While it is set "Verify" stays disabled and closing saves the settings.
+bool RunFlagSet();
+void SetRunFlag(bool set);
 
 // The password character of a masked password field.
 inline constexpr char16_t PasswordBullet = u'\u2022';
@@ -41,35 +43,39 @@ inline constexpr char16_t PasswordBullet = u'\u2022';
 inline constexpr std::u16string_view DefaultResource =
     u"https://lotw.arrl.org/lotwuser/lotwreport.adi";
 
-// A settings store whose file is named only at its first use: the dialog configures it when it
-// is created, and the opener sets the path after that.
+// A settings store that opens its file only at its first use (the first activation), so that
+// building the dialog touches no file.
 class TSettingsStore {
 public:
-    // The store will open the INI file that `path` holds at its first use (the path rules of
-    // TIniFile apply). `path` must outlive the store.
-    void Configure(const std::u16string& path);
+    // The store will open the INI file at `path` at its first use (the path rules of TIniFile
+    // apply).
+    void Configure(std::u16string path);
     // The store's INI file, opened at the first call.
     Platform::TIniFile& File();
 
 private:
-    const std::u16string* FPath = nullptr;
+    std::u16string FPath;
     std::optional<Platform::TIniFile> FFile;
+};
+
+// What the opener hands the dialog: the host's services, where the settings live, the report
+// service's address until the settings name one, and the operator's call sign.
+struct TDialogContext {
+    TInterfacePtr<IHostKernel> HostKernel;
+    TInterfacePtr<IHostServer> HostServer;
+    std::u16string SettingsPath;
+    std::u16string SettingsSection;
+    std::u16string Resource = std::u16string(DefaultResource);
+    std::u16string OperatorCall;
 };
 
 class TfrmCorvane : public TForm, public TVerificationView {
 public:
-    // Builds the dialog from its layout, wires every event to its handler, then runs FormCreate.
-    explicit TfrmCorvane(ICore* core);
+    // Builds the dialog from its layout with the opener's context, wires every event to its
+    // handler, then runs FormCreate.
+    TfrmCorvane(ICore* core, TDialogContext context);
 
-    // Context, set by the opener.
-    TInterfacePtr<IHostKernel> FHostKernel;
-    TInterfacePtr<IHostServer> FHostServer;
-    std::u16string FSettingsPath;
-    std::u16string FSettingsSection;
-    std::u16string FResource;
-    std::u16string FOperatorCall;
-
-    // "Verify" is enabled exactly when RunFlag is clear and login and password are non-blank
+    // "Verify" is enabled exactly when the run flag is clear and login and password are non-blank
     // (blank: only characters of code 32 or lower). The password shows plainly while
     // "..... visible" is ticked, else as bullets.
     void CheckActions();
@@ -87,11 +93,12 @@ public:
     bool RunVerification();
 
     // The run's view of the dialog. The host services raise EInvalidOperation when the opener
-    // handed none over. A date field's text is the user's short date, or empty.
+    // handed none over. Resource is the address in use: the context's until activation reads
+    // the settings. A date field's text is the user's short date, or empty.
     IHostKernel& HostKernel() override;
     IHostServer& HostServer() override;
-    std::u16string Resource() const override { return FResource; }
-    std::u16string OperatorCall() const override { return FOperatorCall; }
+    std::u16string Resource() const override { return FContext.Resource; }
+    std::u16string OperatorCall() const override { return FContext.OperatorCall; }
     std::u16string LoginText() const override { return edLogin.Text(); }
     std::u16string PasswordText() const override { return edPassword.Text(); }
     TDateFieldValue FromField() const override;
@@ -133,6 +140,8 @@ protected:
     void DoClose(Toolkit::TCloseAction& action) override;
 
 private:
+    TDialogContext FContext;
+
     // Steps of activation: the stored account and address; the log's first and last QSO dates.
     void LoadSettings();
     void LoadLogDates();

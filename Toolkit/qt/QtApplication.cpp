@@ -2,8 +2,7 @@
 // made here.
 #include "Toolkit/Application.h"
 
-#include "Platform/posix/WindowHandle.h"
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Platform/qt/WindowHandle.h"
 #include "Toolkit/qt/QtControls.h"
 
 #include <QAbstractEventDispatcher>

@@ -1,6 +1,6 @@
 #include "Toolkit/qt/QtControls.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 
 #include <QCoreApplication>
 #include <QEvent>

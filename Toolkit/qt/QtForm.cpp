@@ -1,7 +1,7 @@
 // The Qt backend of a form: a top-level TFormWindow with one widget per control descriptor.
 // Places come from the alignment rules (Toolkit/Align.h); Qt object names are the control names.
-#include "Platform/posix/WindowHandle.h"
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
+#include "Platform/qt/WindowHandle.h"
 #include "Toolkit/Align.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/FocusOrder.h"

@@ -1,6 +1,6 @@
 #include "Toolkit/win32/Win32Controls.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 
 #include <commctrl.h>
 

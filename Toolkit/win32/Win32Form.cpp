@@ -4,7 +4,7 @@
 // class, which hands its children's notifications on to their controls.
 #include "Toolkit/win32/Win32Form.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Toolkit/Align.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/FocusOrder.h"

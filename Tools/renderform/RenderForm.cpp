@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
         // would have shown, so its error is of no interest here.
         Toolkit::Application().SetOnException([](const std::u16string&) {});
         TStubCore core;
-        TfrmCorvane dialog(&core);
+        TfrmCorvane dialog(&core, {});
         dialog.Show();
         Toolkit::Application().ProcessMessages();
         FillWithSamples(dialog);

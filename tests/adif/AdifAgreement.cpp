@@ -1,6 +1,6 @@
 #include "tests/adif/AdifAgreement.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "tests/adif/AdifReference.h"
 
 #include <algorithm>

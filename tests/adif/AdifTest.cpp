@@ -2,7 +2,7 @@
 // conversion error, and agreement with the step-by-step model on random and fuzz-found inputs.
 #include "Plugins/Corvane/ADIF.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "tests/adif/AdifAgreement.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 // The verification dialog: its layout, the enabling of "Verify", password masking, the progress
 // display, closing and the focus order.
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Plugins/Corvane/uCorvane.h"
 #include "Plugins/Corvane/uCorvaneLayout.h"
-#include "tests/frame/FakeHost.h"
+#include "tests/support/FakeHost.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -30,24 +30,23 @@ namespace {
 
 class Dialog : public testing::Test {
 protected:
-    void SetUp() override {
-        RunFlag = false;
-        GiveHost(FDialog);
-    }
+    void SetUp() override { SetRunFlag(false); }
     void TearDown() override {
-        RunFlag = false;
+        SetRunFlag(false);
         EXPECT_THAT(FErrors.Messages(), testing::IsEmpty());
     }
 
     // Activation reads the host; the fake one has an empty log and no settings.
-    void GiveHost(TfrmCorvane& dialog) {
-        dialog.FHostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
-        dialog.FHostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
+    TDialogContext HostContext() {
+        TDialogContext context;
+        context.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
+        context.HostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
+        return context;
     }
 
     TFakeHost FHost;
     TRecordedErrors FErrors;
-    TfrmCorvane FDialog{&FHost.FCore};
+    TfrmCorvane FDialog{&FHost.FCore, HostContext()};
 };
 
 std::u16string WidgetText(const QWidget& widget) {
@@ -112,7 +111,7 @@ TEST_F(Dialog, VerifyIsEnabledOnlyWithoutARunAndWithLoginAndPassword) {
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::string(c.Login.begin(), c.Login.end()) + "/" +
                      std::string(c.Password.begin(), c.Password.end()));
-        RunFlag = c.Running;
+        SetRunFlag(c.Running);
         FDialog.edLogin.SetText(c.Login);
         FDialog.edPassword.SetText(c.Password);
         FDialog.CheckActions();
@@ -120,7 +119,7 @@ TEST_F(Dialog, VerifyIsEnabledOnlyWithoutARunAndWithLoginAndPassword) {
         EXPECT_TRUE(FDialog.dbtUpdateCancel.Enabled());
     }
     // Typing during a run does not enable "Verify".
-    RunFlag = true;
+    SetRunFlag(true);
     FDialog.edLogin.SetText(u"K1ABC");
     EXPECT_FALSE(FDialog.dbtUpdateOk.Enabled());
 }
@@ -181,8 +180,7 @@ TEST_F(Dialog, EscCloseAndTheCloseBoxEndTheDialogWithCancel) {
         [](TfrmCorvane& d) { FormWidget(d)->close(); },
     };
     for (const auto& close : ways) {
-        TfrmCorvane dialog(&FHost.FCore);
-        GiveHost(dialog);
+        TfrmCorvane dialog(&FHost.FCore, HostContext());
         EXPECT_EQ(ShowModalWhile(dialog, [&] { close(dialog); }), 2);
     }
 }

@@ -2,9 +2,9 @@
 // host, and its menu item is picked; the dialog it opens is found and closed through the widget
 // tree, as a host or a user would.
 #include "Platform/SysString.h"
-#include "tests/frame/FakeHost.h"
 #include "tests/frame/LoadedPlugin.h"
-#include "tests/host/TempDir.h"
+#include "tests/support/FakeHost.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,12 +1,12 @@
 // The verification dialog around a run: activation from the settings file and the log, the
 // TLS library check, the run with its flag and pointer, and saving the account at closing.
 // Runs go through the platform's real transport, to a loopback server or to a closed port.
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Plugins/Corvane/uCorvane.h"
-#include "tests/frame/FakeHost.h"
-#include "tests/host/TempDir.h"
+#include "tests/support/FakeHost.h"
+#include "tests/support/TempDir.h"
 
 #include <httplib.h>
 
@@ -87,10 +87,9 @@ protected:
                                  {u"DOWNLOAD", folder},      {u"PLUGIN.NAME", u"Corvane.ext"},
                                  {u"LOG.NAME", u"Main log"}, {u"LOG.TABLE", u"O'Brien"}};
         AnswerLogDates();
-        GiveContext(FDialog);
     }
-    void SetUp() override { RunFlag = false; }
-    void TearDown() override { RunFlag = false; }
+    void SetUp() override { SetRunFlag(false); }
+    void TearDown() override { SetRunFlag(false); }
 
     // The open log's first QSO is on 2018-01-02, its last on 2018-07-04.
     void AnswerLogDates() {
@@ -104,13 +103,13 @@ protected:
             .WillByDefault(DateAnswer(2018, 7, 4));
     }
     // What the opener hands over.
-    void GiveContext(TfrmCorvane& dialog) {
-        dialog.FHostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
-        dialog.FHostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
-        dialog.FSettingsPath = SettingsPath();
-        dialog.FSettingsSection = u"LotW Inbox";
-        dialog.FResource = std::u16string(DefaultResource);
-        dialog.FOperatorCall = u"DL1ABC";
+    TDialogContext Context() {
+        return {.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel),
+                .HostServer = TInterfacePtr<IHostServer>(&FHost.FServer),
+                .SettingsPath = SettingsPath(),
+                .SettingsSection = u"LotW Inbox",
+                .Resource = std::u16string(DefaultResource),
+                .OperatorCall = u"DL1ABC"};
     }
     std::u16string SettingsPath() const { return (FDir.Path() / "host.ini").u16string(); }
     void WriteSettings(const std::string& text) const {
@@ -131,7 +130,7 @@ protected:
     TTempDir FDir;
     TFakeHost FHost;
     TRecordedErrors FErrors;
-    TfrmCorvane FDialog{&FHost.FCore};
+    TfrmCorvane FDialog{&FHost.FCore, Context()};
 };
 
 TEST_F(VerifyDialog, ActivationFillsTheDialogFromTheSettingsAndTheLog) {
@@ -152,7 +151,7 @@ TEST_F(VerifyDialog, ActivationFillsTheDialogFromTheSettingsAndTheLog) {
                     GetDateTimeField(kQuery, SysText(u"MAXDATE"), _, _, _, _, _, _, _));
         EXPECT_CALL(FHost.FServer, FreeQuery(kQuery));
     }
-    RunFlag = true;
+    SetRunFlag(true);
     FDialog.mProgress.SetText(u"an earlier opening");
     FDialog.psInfo.SetCaption(u"busy");
     FDialog.psProgress.SetPercent(50);
@@ -160,12 +159,12 @@ TEST_F(VerifyDialog, ActivationFillsTheDialogFromTheSettingsAndTheLog) {
     const TModalResult result = ShowModalWhile(FDialog, [&] {
         EXPECT_EQ(FDialog.edLogin.Text(), u"w1aw");
         EXPECT_EQ(FDialog.edPassword.Text(), u"secret");
-        EXPECT_EQ(FDialog.FResource, u"http://127.0.0.1:1/report");
+        EXPECT_EQ(FDialog.Resource(), u"http://127.0.0.1:1/report");
         EXPECT_EQ(FDialog.lbAcct.Caption(), u"DL1ABC");
         EXPECT_EQ(FDialog.lbLog.Caption(), u"Main log");
         EXPECT_EQ(FDialog.dtLogFrom.Date(), (TDate{2018, 1, 2}));
         EXPECT_EQ(FDialog.dtLogUntil.Date(), (TDate{2018, 7, 4}));
-        EXPECT_FALSE(RunFlag);
+        EXPECT_FALSE(RunFlagSet());
         EXPECT_EQ(FDialog.mProgress.Text(), u"");
         EXPECT_EQ(FDialog.psInfo.Caption(), u"");
         EXPECT_EQ(FDialog.psProgress.Percent(), 0);
@@ -180,18 +179,20 @@ TEST_F(VerifyDialog, ActivationFillsTheDialogFromTheSettingsAndTheLog) {
 
 TEST_F(VerifyDialog, WithoutSettingsOrQsosTheDialogStartsEmpty) {
     ON_CALL(FHost.FServer, GetDateTimeField).WillByDefault(DateAnswer(0, 0, 0, 0));
-    FDialog.edLogin.SetText(u"typed before");
-    FDialog.dtLogFrom.SetDate(TDate{2020, 1, 1});
-    FDialog.dtLogUntil.SetDate(TDate{2020, 1, 1});
-    FDialog.FResource = u"somewhere else";
+    TDialogContext context = Context();
+    context.Resource = u"somewhere else";
+    TfrmCorvane dialog(&FHost.FCore, std::move(context));
+    dialog.edLogin.SetText(u"typed before");
+    dialog.dtLogFrom.SetDate(TDate{2020, 1, 1});
+    dialog.dtLogUntil.SetDate(TDate{2020, 1, 1});
 
-    FDialog.FormActivate();
-    EXPECT_EQ(FDialog.edLogin.Text(), u"");
-    EXPECT_EQ(FDialog.edPassword.Text(), u"");
-    EXPECT_EQ(FDialog.FResource, DefaultResource);
-    EXPECT_EQ(FDialog.dtLogFrom.Date(), std::nullopt);
-    EXPECT_EQ(FDialog.dtLogUntil.Date(), std::nullopt);
-    EXPECT_FALSE(FDialog.dbtUpdateOk.Enabled());
+    dialog.FormActivate();
+    EXPECT_EQ(dialog.edLogin.Text(), u"");
+    EXPECT_EQ(dialog.edPassword.Text(), u"");
+    EXPECT_EQ(dialog.Resource(), DefaultResource);
+    EXPECT_EQ(dialog.dtLogFrom.Date(), std::nullopt);
+    EXPECT_EQ(dialog.dtLogUntil.Date(), std::nullopt);
+    EXPECT_FALSE(dialog.dbtUpdateOk.Enabled());
 }
 
 // A host call failing between CreateQuery and FreeQuery stops activation there, and the query
@@ -231,7 +232,7 @@ TEST_F(VerifyDialog, ActivationReleasesItsQueryWhenTheLogCannotBeRead) {
         AnswerLogDates();
         c.FArrange(FHost);
         EXPECT_CALL(FHost.FServer, FreeQuery(kQuery)).Times(1);
-        RunFlag = true;
+        SetRunFlag(true);
         try {
             FDialog.FormActivate();
             ADD_FAILURE() << "activation went through";
@@ -241,7 +242,7 @@ TEST_F(VerifyDialog, ActivationReleasesItsQueryWhenTheLogCannotBeRead) {
             }
         }
         // The steps after the failure did not happen.
-        EXPECT_TRUE(RunFlag);
+        EXPECT_TRUE(RunFlagSet());
     }
 }
 
@@ -249,7 +250,7 @@ TEST_F(VerifyDialog, ClosingAfterASuccessfulRunSavesTheAccountInOrder) {
     ShowModalWhile(FDialog, [&] {
         FDialog.edLogin.SetText(u"  w1aw  ");
         FDialog.edPassword.SetText(u"pass word");
-        RunFlag = true; // as a successful run leaves it
+        SetRunFlag(true); // as a successful run leaves it
         FDialog.Close();
     });
     EXPECT_EQ(ReadSettings(), "[LotW Inbox]\r\nResource=https://lotw.arrl.org/lotwuser/"
@@ -258,10 +259,12 @@ TEST_F(VerifyDialog, ClosingAfterASuccessfulRunSavesTheAccountInOrder) {
 }
 
 TEST_F(VerifyDialog, AnUnwritableSettingsFileIsReportedAndTheDialogStillCloses) {
-    FDialog.FSettingsPath = (FDir.Path() / "no-such-folder" / "host.ini").u16string();
-    const TModalResult result = ShowModalWhile(FDialog, [&] {
-        RunFlag = true;
-        FDialog.Close();
+    TDialogContext context = Context();
+    context.SettingsPath = (FDir.Path() / "no-such-folder" / "host.ini").u16string();
+    TfrmCorvane dialog(&FHost.FCore, std::move(context));
+    const TModalResult result = ShowModalWhile(dialog, [&] {
+        SetRunFlag(true);
+        dialog.Close();
     });
     EXPECT_EQ(result, mrCancel);
     ASSERT_EQ(FErrors.Messages().size(), 1u);
@@ -304,8 +307,7 @@ TEST_F(VerifyDialog, TheTlsLibraryCheckGuardsHttpsRunsOnly) {
         EXPECT_CALL(FHost.FKernel, ShowMessage(SysText(openError.c_str()), SysText(u"Error")))
             .Times(c.FRuns ? 1 : 0);
         // A fresh dialog: the settings store reads its file once.
-        TfrmCorvane dialog(&FHost.FCore);
-        GiveContext(dialog);
+        TfrmCorvane dialog(&FHost.FCore, Context());
         ShowModalWhile(dialog, [&] {
             dialog.mProgress.SetText(u"before\r\n");
             PressVerify(dialog);
@@ -316,7 +318,7 @@ TEST_F(VerifyDialog, TheTlsLibraryCheckGuardsHttpsRunsOnly) {
                 EXPECT_EQ(dialog.mProgress.Text(), u"before\r\n");
             }
             // Refused or failed, "Verify" can be pressed again.
-            EXPECT_FALSE(RunFlag);
+            EXPECT_FALSE(RunFlagSet());
             EXPECT_TRUE(dialog.dbtUpdateOk.Enabled());
             EXPECT_EQ(Application().Cursor(), TCursor::Default);
             dialog.Close();
@@ -337,7 +339,7 @@ TEST_F(VerifyDialog, ASuccessfulRunKeepsVerifyDisabledAndSavesAtClosing) {
     EXPECT_CALL(FHost.FKernel, ExecuteCommand(SysText(u"REFRESH"), _));
     ShowModalWhile(FDialog, [&] {
         PressVerify(FDialog);
-        EXPECT_TRUE(RunFlag);
+        EXPECT_TRUE(RunFlagSet());
         EXPECT_FALSE(FDialog.dbtUpdateOk.Enabled());
         FDialog.edLogin.SetText(u"k1abc");
         EXPECT_FALSE(FDialog.dbtUpdateOk.Enabled());
@@ -359,7 +361,7 @@ TEST_F(VerifyDialog, ARunThatRaisesClearsTheFlagAndShowsTheError) {
     ON_CALL(FHost.FServer, ExecuteSQL).WillByDefault(Return(E_FAIL));
     ShowModalWhile(FDialog, [&] {
         PressVerify(FDialog);
-        EXPECT_FALSE(RunFlag);
+        EXPECT_FALSE(RunFlagSet());
         EXPECT_TRUE(FDialog.dbtUpdateOk.Enabled());
         EXPECT_EQ(Application().Cursor(), TCursor::Default);
         FDialog.Close();

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "tests/host/ChildProcess.h"
-#include "tests/host/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <memory>
 #include <string>

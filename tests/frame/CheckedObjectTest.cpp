@@ -1,4 +1,4 @@
-#include "PluginAPI/Plugins/Helpers.h"
+#include "PluginAPI/Plugins/CheckedObject.h"
 
 #include "Platform/ErrorInfo.h"
 #include "Platform/SysString.h"

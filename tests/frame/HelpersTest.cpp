@@ -108,14 +108,6 @@ TEST(EBaseException, FormatsAndCarriesItsOwnClassCode) {
     EXPECT_STREQ(e.ClassName(), "EInvalidCoreVersion");
 }
 
-TEST(FormatText, RefusesPlaceholdersItCannotFill) {
-    EXPECT_THROW(FormatText(u"%s", {42}), EConvertError);
-    EXPECT_THROW(FormatText(u"%d", {u"text"}), EConvertError);
-    EXPECT_THROW(FormatText(u"%s and %s", {u"one"}), EConvertError);
-    EXPECT_THROW(FormatText(u"%x", {1}), EConvertError);
-    EXPECT_THROW(FormatText(u"50%", {}), EConvertError);
-}
-
 // ---- Failures leaving a boundary operation ----
 
 struct TSafeCallCase {

@@ -1,7 +1,7 @@
 #include "PluginAPI/Plugins/PluginSupport.h"
 
 #include "PluginAPI/Plugins/Helpers.h"
-#include "tests/frame/FakeHost.h"
+#include "tests/support/FakeHost.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // found by name, then the plug-in object is driven through its interfaces with a fake host.
 #include "Platform/SysString.h"
 #include "PluginAPI/PluginInterfaces.h"
-#include "tests/frame/FakeHost.h"
 #include "tests/frame/LoadedPlugin.h"
+#include "tests/support/FakeHost.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

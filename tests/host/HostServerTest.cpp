@@ -4,9 +4,9 @@
 #include "Platform/ErrorInfo.h"
 #include "Platform/Locale.h"
 #include "Platform/SysString.h"
-#include "PluginAPI/Plugins/Helpers.h"
+#include "PluginAPI/StatusCodes.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

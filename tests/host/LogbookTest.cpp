@@ -2,7 +2,7 @@
 #include "Host/Logbook.h"
 #include "Host/HostError.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

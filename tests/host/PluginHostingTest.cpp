@@ -4,9 +4,9 @@
 #include "Host/RefHost.h"
 
 #include "Platform/ErrorInfo.h"
-#include "PluginAPI/Plugins/Helpers.h"
+#include "PluginAPI/StatusCodes.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QMainWindow>

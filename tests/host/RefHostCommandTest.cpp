@@ -1,6 +1,6 @@
 // The refhost program end to end: import and query on a fresh logbook, and verify loading the
 // real Corvane.ext beside it, finding its menu command and unloading it cleanly.
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The report fixture service: every answer form, the query log, HTTPS with the test
 // certificates, and stopping by itself.
 #include "ChildProcess.h"
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #define CPPHTTPLIB_OPENSSL_SUPPORT
 #include <httplib.h>

@@ -1,5 +1,5 @@
 // The conversions behind the report's numbers, dates and times.
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Plugins/Corvane/uCommFunc.h"
 #include "tests/verify/VerifyFakes.h"
 

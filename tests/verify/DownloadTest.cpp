@@ -1,6 +1,6 @@
 // The report request address, body decoding and the download's status pane.
 #include "Plugins/Corvane/Download.h"
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "tests/verify/VerifyFakes.h"
 
 #include <gtest/gtest.h>

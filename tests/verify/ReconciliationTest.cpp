@@ -1,7 +1,7 @@
 // The clear step, the record step, their statements, counters and error log lines.
 #include "Plugins/Corvane/Reconciliation.h"
-#include "PluginAPI/Plugins/Exceptions.h"
-#include "tests/host/TempDir.h"
+#include "Base/Exceptions.h"
+#include "tests/support/TempDir.h"
 #include "tests/verify/VerifyFakes.h"
 
 #include <gtest/gtest.h>

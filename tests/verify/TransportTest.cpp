@@ -1,7 +1,7 @@
 // The libcurl transport against a loopback server: plain HTTP, HTTPS trusted through the
 // application folder's bundle, and the failures that must read as "no response".
 #include "Plugins/Corvane/HttpTransport.h"
-#include "tests/host/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "tests/verify/VerifyFakes.h"
 
 #include <httplib.h>

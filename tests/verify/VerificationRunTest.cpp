@@ -1,7 +1,7 @@
 // The whole run against a recording host: messages, statements, summary, journal, failures.
 #include "Plugins/Corvane/VerificationRun.h"
-#include "PluginAPI/Plugins/Exceptions.h"
-#include "tests/host/TempDir.h"
+#include "Base/Exceptions.h"
+#include "tests/support/TempDir.h"
 #include "tests/verify/VerifyFakes.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tests/verify/VerifyFakes.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 
 #include <cstdlib>
 #include <sstream>

@@ -12,10 +12,10 @@
 // are already marked, which statements execute, and the count of the clear window.
 #pragma once
 
-#include "Platform/Locale.h"
 #include "Plugins/Corvane/Download.h"
 #include "Plugins/Corvane/VerificationView.h"
-#include "tests/frame/FakeHost.h"
+#include "tests/support/FakeHost.h"
+#include "tests/support/Text.h"
 
 #include <functional>
 #include <optional>
@@ -23,13 +23,6 @@
 #include <vector>
 
 using TEvents = std::vector<std::string>;
-
-inline std::string U8(std::u16string_view text) {
-    return Platform::Utf16ToUtf8(text);
-}
-inline std::u16string U16(std::string_view text) {
-    return Platform::Utf8ToUtf16(text);
-}
 
 // A date as the user reads it (the locale's short date format; "06/30/18" in the C locale), and
 // bytes in the system's ANSI code page as UTF-8 (the same bytes on POSIX).

@@ -1,14 +1,14 @@
 // The verification dialog over Win32, driven by window messages to its controls: its windows
 // where the layout puts them, typing that enables "Verify", password bullets, the progress log
 // scrolled to its end, the ways out, the Tab order and rendering to a PNG file.
-#include "tests/dialog/RecordedErrors.h"
-#include "tests/dialog/win32/FormDriver.h"
-#include "tests/dialog/win32/PngImage.h"
+#include "tests/support/RecordedErrors.h"
+#include "tests/support/win32/FormDriver.h"
+#include "tests/support/win32/PngImage.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Plugins/Corvane/uCorvane.h"
 #include "Plugins/Corvane/uCorvaneLayout.h"
-#include "tests/frame/FakeHost.h"
+#include "tests/support/FakeHost.h"
 
 #include <commctrl.h>
 

@@ -5,8 +5,8 @@
 // report service that with-report-service.sh runs; its addresses, its authority's certificate
 // and its query log come in the environment.
 #include "Plugins/Corvane/uCorvaneLayout.h"
-#include "tests/dialog/win32/FormDriver.h"
 #include "tests/frame/LoadedPlugin.h"
+#include "tests/support/win32/FormDriver.h"
 #include "tests/verify/VerifyFakes.h"
 
 #include <gmock/gmock.h>

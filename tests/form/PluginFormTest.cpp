@@ -1,10 +1,10 @@
 // The form base: the host's window services around modal displays and the host's icons.
-#include "DialogTestSupport.h"
+#include "tests/support/DialogTestSupport.h"
 
+#include "Base/Exceptions.h"
 #include "Platform/Icons.h"
-#include "PluginAPI/Plugins/Exceptions.h"
-#include "PluginAPI/Plugins/PluginForm.h"
-#include "tests/frame/FakeHost.h"
+#include "PluginForm/PluginForm.h"
+#include "tests/support/FakeHost.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "PluginAPI/Plugins/CRC16.h"
+#include "Base/CRC16.h"
 #include "Platform/Locale.h"
 
 #include <gtest/gtest.h>

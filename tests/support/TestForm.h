@@ -2,7 +2,7 @@
 // records its notifications.
 #pragma once
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Toolkit/Form.h"
 
 #include <string>

@@ -5,7 +5,7 @@
 // TRecordedErrors (RecordedErrors.h) replaces the error message box for the fixture's lifetime.
 #pragma once
 
-#include "Platform/posix/WindowHandle.h"
+#include "Platform/qt/WindowHandle.h"
 #include "RecordedErrors.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"

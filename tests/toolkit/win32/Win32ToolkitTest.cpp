@@ -1,12 +1,12 @@
 // The toolkit over Win32, driven by window messages: modal display and its endings, the keys a
 // form answers, deferred close, errors in handlers, the busy pointer, the owner window, the
 // input controls as their windows hold them, the painted panes and rendering to a PNG file.
-#include "tests/dialog/RecordedErrors.h"
-#include "tests/dialog/TestForm.h"
-#include "tests/dialog/win32/FormDriver.h"
-#include "tests/dialog/win32/PngImage.h"
+#include "tests/support/RecordedErrors.h"
+#include "tests/support/TestForm.h"
+#include "tests/support/win32/FormDriver.h"
+#include "tests/support/win32/PngImage.h"
 
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 

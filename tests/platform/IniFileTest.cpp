@@ -1,8 +1,8 @@
 // The settings store: values in, values out, and the rest of the file left as it was.
 #include "Platform/IniFile.h"
 #include "Platform/Files.h"
-#include "tests/host/TempDir.h"
-#include "tests/verify/VerifyFakes.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // valid while the record is in the live set. A window holds its icons' handles as properties of
 // its QWindow and shows them as the window's icon.
 #include "Platform/Icons.h"
-#include "Platform/posix/WindowHandle.h"
+#include "Platform/qt/WindowHandle.h"
 
 #include <QIcon>
 #include <QImage>

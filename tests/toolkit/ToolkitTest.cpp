@@ -1,10 +1,10 @@
 // The toolkit over Qt: modal display and its endings, deferred close, errors in handlers, the
 // busy pointer, the owner window, date fields, memos, control lookup and icon handles.
-#include "DialogTestSupport.h"
-#include "TestForm.h"
+#include "tests/support/DialogTestSupport.h"
+#include "tests/support/TestForm.h"
 
+#include "Base/Exceptions.h"
 #include "Platform/Icons.h"
-#include "PluginAPI/Plugins/Exceptions.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 

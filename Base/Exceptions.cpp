@@ -1,4 +1,4 @@
-#include "PluginAPI/Plugins/Exceptions.h"
+#include "Base/Exceptions.h"
 
 #include "Platform/System.h"
 

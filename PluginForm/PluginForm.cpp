@@ -1,4 +1,4 @@
-#include "PluginAPI/Plugins/PluginForm.h"
+#include "PluginForm/PluginForm.h"
 
 #include "Platform/Icons.h"
 #include "PluginAPI/Plugins/Helpers.h"
