@@ -1,8 +1,10 @@
 // The Win32 transport: WinHTTP, synchronous, one session per request. The server's certificate
 // is checked against the system's store and, when present, "curl-ca-bundle.crt" in the host's
 // application folder. WinHTTP itself knows only the system's store, so when a bundle is present
-// it is told to accept an unknown authority and the transport checks the chain itself, after the
-// handshake and before a byte of the request (which carries the password) is sent.
+// it is told to accept an unknown authority and the transport checks the chain itself at each
+// request, once the handshake is done. The request's query carries the password, and a refusal
+// at that point does not stop the request everywhere, so a HEAD request without the query proves
+// the server first; the real request follows on the connection it opened.
 #include "Plugins/Corvane/HttpTransport.h"
 
 #include "Platform/Files.h"
@@ -10,6 +12,9 @@
 #include <wincrypt.h>
 #include <winhttp.h>
 
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,10 +101,62 @@ private:
     HCERTSTORE FStore;
 };
 
+// The four bytes of a dotted IPv4 address, or nothing when `host` is a name.
+std::optional<std::array<BYTE, 4>> Ipv4Address(std::wstring_view host) {
+    std::array<BYTE, 4> address{};
+    std::size_t part = 0;
+    unsigned value = 0;
+    std::size_t digits = 0;
+    for (const wchar_t c : host) {
+        if (c >= L'0' && c <= L'9' && digits < 3) {
+            value = value * 10 + static_cast<unsigned>(c - L'0');
+            ++digits;
+        } else if (c == L'.' && digits > 0 && part < 3 && value <= 255) {
+            address[part++] = static_cast<BYTE>(value);
+            value = 0;
+            digits = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (part != 3 || digits == 0 || value > 255)
+        return std::nullopt;
+    address[3] = static_cast<BYTE>(value);
+    return address;
+}
+
+// Whether the certificate's subject alternative names list the IP address `address`.
+bool NamesAddress(PCCERT_CONTEXT certificate, const std::array<BYTE, 4>& address) {
+    const CERT_INFO& info = *certificate->pCertInfo;
+    const CERT_EXTENSION* extension =
+        CertFindExtension(szOID_SUBJECT_ALT_NAME2, info.cExtension, info.rgExtension);
+    if (extension == nullptr)
+        return false;
+    CERT_ALT_NAME_INFO* names = nullptr;
+    DWORD size = 0;
+    if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, extension->Value.pbData,
+                             extension->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &names,
+                             &size))
+        return false;
+    bool found = false;
+    for (DWORD i = 0; i < names->cAltEntry && !found; ++i) {
+        const CERT_ALT_NAME_ENTRY& entry = names->rgAltEntry[i];
+        found = entry.dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS &&
+                entry.IPAddress.cbData == address.size() &&
+                std::equal(address.begin(), address.end(), entry.IPAddress.pbData);
+    }
+    LocalFree(names);
+    return found;
+}
+
 // Whether the server's certificate chains to a root that the system trusts or that the bundle
-// holds, and is valid for `host` today.
+// holds, and is valid for `host` today. An IP address is looked up among the certificate's
+// alternative names here, since not every system's name check knows them.
 bool ServerTrusted(PCCERT_CONTEXT certificate, const TCertificateStore& bundle,
                    const std::wstring& host) {
+    const std::optional<std::array<BYTE, 4>> address = Ipv4Address(host);
+    if (address && !NamesAddress(certificate, *address))
+        return false;
     CERT_CHAIN_PARA chainPara{};
     chainPara.cbSize = sizeof chainPara;
     PCCERT_CHAIN_CONTEXT chain = nullptr;
@@ -111,10 +168,16 @@ bool ServerTrusted(PCCERT_CONTEXT certificate, const TCertificateStore& bundle,
         const CERT_SIMPLE_CHAIN& simple = *chain->rgpChain[0];
         PCCERT_CONTEXT root = simple.rgpElement[simple.cElement - 1]->pCertContext;
         const bool rootInBundle = bundle.Holds(root);
+        // Every link must be sound; only the root may be unknown to the system, and only when
+        // the bundle holds it.
+        const DWORD errors = chain->TrustStatus.dwErrorStatus;
+        const bool chainSound = errors == CERT_TRUST_NO_ERROR ||
+                                (errors == CERT_TRUST_IS_UNTRUSTED_ROOT && rootInBundle);
         SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl{};
         ssl.cbSize = sizeof ssl;
         ssl.dwAuthType = AUTHTYPE_SERVER;
-        ssl.fdwChecks = rootInBundle ? SECURITY_FLAG_IGNORE_UNKNOWN_CA : 0;
+        ssl.fdwChecks = (rootInBundle ? SECURITY_FLAG_IGNORE_UNKNOWN_CA : 0u) |
+                        (address ? SECURITY_FLAG_IGNORE_CERT_CN_INVALID : 0u);
         ssl.pwszServerName = const_cast<wchar_t*>(host.c_str());
         CERT_CHAIN_POLICY_PARA policyPara{};
         policyPara.cbSize = sizeof policyPara;
@@ -122,6 +185,7 @@ bool ServerTrusted(PCCERT_CONTEXT certificate, const TCertificateStore& bundle,
         CERT_CHAIN_POLICY_STATUS status{};
         status.cbSize = sizeof status;
         trusted =
+            chainSound &&
             CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policyPara, &status) &&
             status.dwError == 0;
     }
@@ -144,6 +208,7 @@ public:
 private:
     struct TTarget {
         std::wstring Host;
+        std::wstring Path;
         std::wstring PathAndQuery;
         INTERNET_PORT Port = 0;
         bool Secure = false;
@@ -161,10 +226,11 @@ private:
         if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
             return false;
         target.Host.assign(parts.lpszHostName, parts.dwHostNameLength);
-        target.PathAndQuery.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+        target.Path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+        if (target.Path.empty())
+            target.Path = L"/";
+        target.PathAndQuery = target.Path;
         target.PathAndQuery.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-        if (target.PathAndQuery.empty())
-            target.PathAndQuery = L"/";
         target.Port = parts.nPort;
         target.Secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
         return !target.Host.empty();
@@ -184,34 +250,44 @@ private:
             WinHttpConnect(session.Get(), target.Host.c_str(), target.Port, 0));
         if (connection.Get() == nullptr)
             return false;
-        TInternetHandle request(WinHttpOpenRequest(
-            connection.Get(), L"GET", target.PathAndQuery.c_str(), nullptr, WINHTTP_NO_REFERER,
-            WINHTTP_DEFAULT_ACCEPT_TYPES, target.Secure ? WINHTTP_FLAG_SECURE : 0));
-        if (request.Get() == nullptr || !Configure(request.Get(), target))
-            return false;
         FHost = target.Host;
+        FCheckServer = target.Secure && !FBundlePath.empty();
+        if (FCheckServer && (!LoadBundle() || !Exchange(connection.Get(), L"HEAD", target.Path,
+                                                        target.Secure, nullptr)))
+            return false;
+        return Exchange(connection.Get(), L"GET", target.PathAndQuery, target.Secure, &body);
+    }
+
+    // One request on `connection` and its response, whose body goes to `body` when given.
+    bool Exchange(HINTERNET connection, const wchar_t* verb, const std::wstring& object,
+                  bool secure, std::string* body) {
+        TInternetHandle request(WinHttpOpenRequest(connection, verb, object.c_str(), nullptr,
+                                                   WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                   secure ? WINHTTP_FLAG_SECURE : 0));
+        if (request.Get() == nullptr || !Configure(request.Get()))
+            return false;
         FRefused = false;
         if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                                 WINHTTP_NO_REQUEST_DATA, 0, 0, reinterpret_cast<DWORD_PTR>(this)) ||
-            FRefused || !WinHttpReceiveResponse(request.Get(), nullptr))
+            FRefused || !WinHttpReceiveResponse(request.Get(), nullptr) || FRefused)
             return false;
-        return ReadBody(request.Get(), body);
+        return body == nullptr || ReadBody(request.Get(), *body);
     }
 
-    bool Configure(HINTERNET request, const TTarget& target) {
+    bool LoadBundle() {
+        std::string pem;
+        return Platform::ReadFileBytes(FBundlePath, pem) == 0 && FBundle.AddPem(pem);
+    }
+
+    bool Configure(HINTERNET request) {
         DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
         if (!WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never))
             return false;
-        DWORD http11 = 0;
-        WinHttpSetOption(request, WINHTTP_OPTION_ENABLE_HTTP_PROTOCOL, &http11, sizeof http11);
-        if (!target.Secure || FBundlePath.empty())
+        if (!FCheckServer)
             return true;
         // The bundle may vouch for an authority the system does not know: WinHTTP lets such a
-        // chain through, and CheckServer decides before the request goes out.
-        std::string pem;
-        if (Platform::ReadFileBytes(FBundlePath, pem) != 0 || !FBundle.AddPem(pem))
-            return false;
-        DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA;
+        // chain (and a name it may not know how to match) through, and CheckServer decides.
+        DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
         if (!WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags))
             return false;
         return WinHttpSetStatusCallback(request, &TWinHttpTransport::OnStatus,
@@ -224,11 +300,8 @@ private:
         if (status != WINHTTP_CALLBACK_STATUS_SENDING_REQUEST || context == 0)
             return;
         auto* transport = reinterpret_cast<TWinHttpTransport*>(context);
-        if (!transport->CheckServer(request)) {
-            // Closing the request ends the send before the request line is written.
+        if (!transport->CheckServer(request))
             transport->FRefused = true;
-            WinHttpCloseHandle(request);
-        }
     }
 
     bool CheckServer(HINTERNET request) const {
@@ -266,6 +339,7 @@ private:
     TCertificateStore FBundle;
     // The host of the request under way, and whether its certificate was refused.
     std::wstring FHost;
+    bool FCheckServer = false;
     bool FRefused = false;
 };
 
