@@ -25,19 +25,18 @@ namespace {
 
 class Win32Dialog : public testing::Test {
 protected:
-    void SetUp() override {
-        RunFlag = false;
-        GiveHost(FDialog);
-    }
+    void SetUp() override { SetRunFlag(false); }
     void TearDown() override {
-        RunFlag = false;
+        SetRunFlag(false);
         EXPECT_THAT(FErrors.Messages(), testing::IsEmpty());
     }
 
     // Activation reads the host; the fake one has an empty log and no settings.
-    void GiveHost(TfrmCorvane& dialog) {
-        dialog.FHostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
-        dialog.FHostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
+    TDialogContext HostContext() {
+        TDialogContext context;
+        context.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
+        context.HostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
+        return context;
     }
 
     HWND Window(std::u16string_view name) const {
@@ -48,7 +47,7 @@ protected:
 
     TFakeHost FHost;
     TRecordedErrors FErrors;
-    TfrmCorvane FDialog{&FHost.FCore};
+    TfrmCorvane FDialog{&FHost.FCore, HostContext()};
 };
 
 TEST_F(Win32Dialog, EveryControlIsAWindowWhereTheLayoutPutsIt) {
@@ -104,7 +103,7 @@ TEST_F(Win32Dialog, TypingBothAccountFieldsEnablesVerifyAndThePasswordShowsAsBul
     EXPECT_EQ(FDialog.edPassword.Text(), u"abc");
 
     // Typing during a run does not enable "Verify".
-    RunFlag = true;
+    SetRunFlag(true);
     Type(u"edLogin", u"K1ABC");
     EXPECT_FALSE(IsWindowEnabled(verify));
 }
@@ -133,8 +132,7 @@ TEST_F(Win32Dialog, EscCloseAndTheCloseBoxEndTheDialogWithCancel) {
         [](TfrmCorvane& d, HWND) { PostMessageW(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
     };
     for (const auto& close : ways) {
-        TfrmCorvane dialog(&FHost.FCore);
-        GiveHost(dialog);
+        TfrmCorvane dialog(&FHost.FCore, HostContext());
         EXPECT_EQ(
             ShowModalWhile(dialog,
                            [&] { close(dialog, ControlWindow(dialog, TFRMCORVANE, u"edLogin")); }),
