@@ -1,10 +1,11 @@
-# corvane_add_gtest(<name> SOURCES ... [LIBS ...]): one GoogleTest executable for one area.
-# Every test case becomes its own CTest test; Qt runs on its offscreen platform. On Win32 the
+# corvane_add_gtest(<name> SOURCES ... [LIBS ...] [PROPERTIES ...]): one GoogleTest executable
+# for one area. Every test case becomes its own CTest test, with the extra test PROPERTIES
+# given; Qt runs on its offscreen platform. On Win32 the
 # program runs under Wine and its main is ours (tests/win32/WineTestMain.cpp); the cases are
 # listed when CTest starts, and a listing may wait for a fresh Wine prefix.
 include(GoogleTest)
 function(corvane_add_gtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     corvane_strict(${name})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -23,5 +24,6 @@ function(corvane_add_gtest name)
         DISCOVERY_MODE PRE_TEST
         NO_PRETTY_VALUES
         DISCOVERY_TIMEOUT ${discovery_timeout}
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1"
+                   ${ARG_PROPERTIES})
 endfunction()
