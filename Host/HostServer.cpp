@@ -82,6 +82,31 @@ TLogDateTime ToDateTime(BSTR column, const TSqlValue& value) {
 
 } // namespace
 
+void THostServer::FailUnit(LONG handle) noexcept {
+    for (const LONG failed : {handle != 0 ? handle : NewestHandle(), FUnitOwner}) {
+        auto found = FQueries.find(failed);
+        if (found != FQueries.end())
+            found->second.Failed = true;
+    }
+    FLogbook.Rollback();
+    FUnitOwner = 0;
+}
+
+LONG THostServer::NewestHandle() const {
+    return FQueries.empty() ? 0 : FQueries.rbegin()->first;
+}
+
+void THostServer::JoinUnit() {
+    const LONG newest = NewestHandle();
+    if (newest == 0 || FUnitOwner != 0)
+        return;
+    if (FQueries.at(newest).Failed)
+        ThrowDatabaseError("Query " + std::to_string(newest) +
+                           " failed earlier and its changes were undone; free it first");
+    FLogbook.Begin();
+    FUnitOwner = newest;
+}
+
 THostServer::TQuery& THostServer::Query(LONG handle) {
     auto found = FQueries.find(handle);
     if (found == FQueries.end())
@@ -108,7 +133,7 @@ const TSqlValue* THostServer::Field(LONG handle, BSTR column) {
 }
 
 HRESULT PLUGIN_STDCALL THostServer::RecordExists(BSTR table, BSTR condition, LONG* exists) {
-    return FCalls.Run("IHostServer.RecordExists", [&] {
+    return Run("IHostServer.RecordExists", 0, [&] {
         RequireResultPointer(exists);
         *exists = 0;
         auto statement = TranslateExistsTest(SysStringView(table), SysStringView(condition));
@@ -117,7 +142,7 @@ HRESULT PLUGIN_STDCALL THostServer::RecordExists(BSTR table, BSTR condition, LON
 }
 
 HRESULT PLUGIN_STDCALL THostServer::CreateQuery(LONG* handle) {
-    return FCalls.Run("IHostServer.CreateQuery", [&] {
+    return Run("IHostServer.CreateQuery", 0, [&] {
         RequireResultPointer(handle);
         *handle = FNextHandle;
         FQueries.emplace(FNextHandle++, TQuery{});
@@ -125,7 +150,7 @@ HRESULT PLUGIN_STDCALL THostServer::CreateQuery(LONG* handle) {
 }
 
 HRESULT PLUGIN_STDCALL THostServer::OpenQuery(LONG handle, BSTR sql) {
-    return FCalls.Run("IHostServer.OpenQuery", [&] {
+    return Run("IHostServer.OpenQuery", handle, [&] {
         auto& query = Query(handle);
         query.Open = false;
         auto statement = TranslateStatement(SysStringView(sql));
@@ -139,7 +164,7 @@ HRESULT PLUGIN_STDCALL THostServer::OpenQuery(LONG handle, BSTR sql) {
 
 HRESULT PLUGIN_STDCALL THostServer::GetIntegerField(LONG handle, BSTR column, LONG* value,
                                                     LONG* present) {
-    return FCalls.Run("IHostServer.GetIntegerField", [&] {
+    return Run("IHostServer.GetIntegerField", handle, [&] {
         RequireResultPointer(value);
         RequireResultPointer(present);
         *value = 0;
@@ -153,7 +178,7 @@ HRESULT PLUGIN_STDCALL THostServer::GetIntegerField(LONG handle, BSTR column, LO
 
 HRESULT PLUGIN_STDCALL THostServer::GetBooleanField(LONG handle, BSTR column, LONG* value,
                                                     LONG* present) {
-    return FCalls.Run("IHostServer.GetBooleanField", [&] {
+    return Run("IHostServer.GetBooleanField", handle, [&] {
         RequireResultPointer(value);
         RequireResultPointer(present);
         *value = 0;
@@ -169,7 +194,7 @@ HRESULT PLUGIN_STDCALL THostServer::GetDateTimeField(LONG handle, BSTR column, s
                                                      std::uint16_t* month, std::uint16_t* day,
                                                      std::uint16_t* hour, std::uint16_t* minute,
                                                      std::uint16_t* second, LONG* present) {
-    return FCalls.Run("IHostServer.GetDateTimeField", [&] {
+    return Run("IHostServer.GetDateTimeField", handle, [&] {
         for (auto* out : {year, month, day, hour, minute, second}) {
             RequireResultPointer(out);
             *out = 0;
@@ -190,7 +215,7 @@ HRESULT PLUGIN_STDCALL THostServer::GetDateTimeField(LONG handle, BSTR column, s
 }
 
 HRESULT PLUGIN_STDCALL THostServer::CloseQuery(LONG handle) {
-    return FCalls.Run("IHostServer.CloseQuery", [&] {
+    return Run("IHostServer.CloseQuery", handle, [&] {
         auto& query = Query(handle);
         query.Open = false;
         query.Result = {};
@@ -198,16 +223,20 @@ HRESULT PLUGIN_STDCALL THostServer::CloseQuery(LONG handle) {
 }
 
 HRESULT PLUGIN_STDCALL THostServer::FreeQuery(LONG handle) {
-    return FCalls.Run("IHostServer.FreeQuery", [&] {
+    return Run("IHostServer.FreeQuery", handle, [&] {
         Query(handle);
         FQueries.erase(handle);
-        // Freeing its query ends a plug-in's piece of work: its updates become visible to others.
+        if (handle != FUnitOwner)
+            return;
+        // The unit is complete: its changes become visible to others. A failed commit is
+        // rolled back with the unit.
         FLogbook.Commit();
+        FUnitOwner = 0;
     });
 }
 
 HRESULT PLUGIN_STDCALL THostServer::ExecuteSQL(BSTR statement, LONG* executed) {
-    return FCalls.Run("IHostServer.ExecuteSQL", [&] {
+    return Run("IHostServer.ExecuteSQL", 0, [&] {
         RequireResultPointer(executed);
         *executed = 0;
         const auto text = SysStringView(statement);
@@ -215,6 +244,7 @@ HRESULT PLUGIN_STDCALL THostServer::ExecuteSQL(BSTR statement, LONG* executed) {
         if (translated.Kind != TSqlStatementKind::Update)
             ThrowDatabaseError("ExecuteSQL runs an UPDATE statement, not \"" +
                                Platform::Utf16ToUtf8(text) + "\"");
+        JoinUnit();
         std::string refusal;
         if (FLogbook.Execute(translated, &refusal) == TExecuteResult::Executed)
             *executed = HostTrue;

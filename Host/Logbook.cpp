@@ -32,24 +32,8 @@ CREATE INDEX IF NOT EXISTS LOGS_DATE ON LOGS (LOGNAME, QSODATE);
 // The most prepared statements kept for reuse; beyond it the cache starts afresh.
 constexpr std::size_t CacheLimit = 64;
 
-// Bounds of one grouped write transaction.
-constexpr auto TransactionAge = std::chrono::milliseconds(500);
-constexpr int TransactionStatements = 5000;
-
 [[noreturn]] void Fail(sqlite3* db, const std::string& what) {
     ThrowDatabaseError(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
-}
-
-bool IsRuntimeRefusal(int code) {
-    switch (code & 0xFF) {
-    case SQLITE_CONSTRAINT:
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-    case SQLITE_READONLY:
-        return true;
-    default:
-        return false;
-    }
 }
 
 TSqlValue ColumnValue(sqlite3_stmt* stmt, int column) {
@@ -150,17 +134,18 @@ private:
 };
 
 TLogbook::TLogbook(const std::string& path) : FPath(path) {
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX | SQLITE_OPEN_URI;
     if (sqlite3_open_v2(path.c_str(), &FDatabase, flags, nullptr) != SQLITE_OK) {
         std::string reason = FDatabase ? sqlite3_errmsg(FDatabase) : "out of memory";
         sqlite3_close(FDatabase);
         ThrowDatabaseError("Cannot open logbook \"" + path + "\": " + reason);
     }
     try {
-        sqlite3_busy_timeout(FDatabase, 5000);
+        sqlite3_busy_timeout(FDatabase, static_cast<int>(BusyTimeout.count()));
         sqlite3_extended_result_codes(FDatabase, 1);
-        // WAL with NORMAL synchronisation: a crash never corrupts the file, and a commit does
-        // not wait for the disk, which keeps per-record updates fast.
+        // WAL with NORMAL synchronisation: a crash of the process never corrupts the file nor
+        // keeps part of a transaction, and a commit does not wait for the disk.
         Run("PRAGMA journal_mode=WAL");
         Run("PRAGMA synchronous=NORMAL");
         Run("PRAGMA mmap_size=268435456");
@@ -173,11 +158,7 @@ TLogbook::TLogbook(const std::string& path) : FPath(path) {
 }
 
 TLogbook::~TLogbook() {
-    try {
-        Commit();
-    } catch (const EHostError&) {
-        // Closing rolls the transaction back; nothing else can be done here.
-    }
+    Rollback();
     FCache.reset();
     sqlite3_close(FDatabase);
 }
@@ -218,45 +199,42 @@ TResultSet TLogbook::Query(const TSqlStatement& statement, std::size_t maxRows) 
     return result;
 }
 
+void TLogbook::Begin() {
+    if (sqlite3_exec(FDatabase, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        Fail(FDatabase, "Cannot write the logbook \"" + FPath + "\"");
+}
+
 void TLogbook::Commit() {
-    if (FTransactionStatements == 0)
+    if (!InTransaction())
         return;
-    FTransactionStatements = 0;
-    if (!sqlite3_get_autocommit(FDatabase))
-        Run("COMMIT");
+    if (sqlite3_exec(FDatabase, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        Fail(FDatabase, "Cannot commit to the logbook \"" + FPath + "\"");
+}
+
+void TLogbook::Rollback() noexcept {
+    if (InTransaction())
+        sqlite3_exec(FDatabase, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool TLogbook::InTransaction() const {
+    return sqlite3_get_autocommit(FDatabase) == 0;
 }
 
 TExecuteResult TLogbook::Execute(const TSqlStatement& statement, std::string* refusal) {
     if (statement.Kind != TSqlStatementKind::Update)
         ThrowDatabaseError("Only UPDATE statements can be executed");
-    if (FTransactionStatements >= TransactionStatements ||
-        (FTransactionStatements > 0 &&
-         std::chrono::steady_clock::now() - FTransactionStart > TransactionAge))
-        Commit();
-    if (FTransactionStatements == 0) {
-        if (sqlite3_exec(FDatabase, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            if (refusal)
-                *refusal = sqlite3_errmsg(FDatabase);
-            return TExecuteResult::Refused;
-        }
-        FTransactionStart = std::chrono::steady_clock::now();
-    }
-    ++FTransactionStatements;
     TLease lease(*FCache, statement, FDatabase);
     const int rc = sqlite3_step(lease.Get());
-    if (sqlite3_get_autocommit(FDatabase)) {
-        // The engine rolled the whole transaction back (a full disk, an I/O error).
-        FTransactionStatements = 0;
-        Fail(FDatabase, "The logbook lost its pending changes");
-    }
     if (rc == SQLITE_DONE)
         return TExecuteResult::Executed;
-    if (IsRuntimeRefusal(rc)) {
+    // A constraint refuses this one statement and leaves the rest of the transaction intact;
+    // anything else (a lock, a read-only or full file, an I/O error) is the logbook's failure.
+    if ((rc & 0xFF) == SQLITE_CONSTRAINT) {
         if (refusal)
             *refusal = sqlite3_errmsg(FDatabase);
         return TExecuteResult::Refused;
     }
-    Fail(FDatabase, "Statement failed");
+    Fail(FDatabase, "Cannot write the logbook \"" + FPath + "\"");
 }
 
 std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
@@ -268,8 +246,7 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
     const std::u16string insert =
         u"INSERT INTO LOGS (LOGNAME, QSODATE, OMCALL, QSOBAND, QSOMODE, IOTA, GRIDSQUARE, "
         u"LOTWSENT, LOTWRCVD, LOTWRCVDDATE) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
-    Commit();
-    Run("BEGIN IMMEDIATE");
+    Begin();
     std::size_t added = 0;
     try {
         for (const auto& qso : qsos) {
@@ -290,9 +267,9 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
                 Fail(FDatabase, "Cannot add the QSO with " + Platform::Utf16ToUtf8(qso.Call));
             ++added;
         }
-        Run("COMMIT");
+        Commit();
     } catch (...) {
-        sqlite3_exec(FDatabase, "ROLLBACK", nullptr, nullptr, nullptr);
+        Rollback();
         throw;
     }
     return added;

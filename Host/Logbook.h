@@ -8,13 +8,15 @@
 // date windows and first/last QSO.
 //
 // Statements come translated (SqlDialect.h); prepared statements are kept and reused by SQL
-// text. Updates are grouped into transactions: Execute leaves its write transaction open, and
-// it is committed by Commit(), by an Execute that finds it older than 500 ms or holding 5000
-// statements, before AddQsos and when the logbook closes. Reads on this connection see the
-// open transaction; other programs see the changes at the commit. A crash can thus lose the
-// last fraction of a second of updates, but never leaves the file inconsistent. Failures throw
-// EHostError of class "EDatabaseError", except that Execute reports an update the database refuses
-// at run time (a constraint, a busy or read-only file) as not executed. One thread at a time.
+// text. An update runs in the write transaction that Begin() opened, or on its own when none
+// is open. Commit() makes the transaction's changes visible to other programs at once;
+// Rollback(), closing the logbook and a crash of the process all drop them, so the file
+// always holds either everything of a transaction or nothing of it. Reads on this connection
+// see the open transaction. Failures throw EHostError of class "EDatabaseError" with SQLite's
+// own description; only an update refused by a constraint, which touches nothing beyond that
+// statement, is reported as not executed. A locked file is waited for up to BusyTimeout. The
+// path may be a "file:" URI ("file:log.sqlite?mode=ro" opens it read-only). One thread at a
+// time.
 #pragma once
 
 #include "Host/LogDateTime.h"
@@ -52,6 +54,9 @@ struct TQsoRecord {
 
 enum class TExecuteResult { Executed, Refused };
 
+// How long a statement waits for another program's lock on the file before it fails.
+inline constexpr std::chrono::milliseconds BusyTimeout{5000};
+
 class TLogbook {
 public:
     // Opens (creating when missing) the logbook file at `path` (UTF-8).
@@ -62,14 +67,21 @@ public:
 
     // Runs a SELECT and returns at most `maxRows` rows (all when 0).
     TResultSet Query(const TSqlStatement& statement, std::size_t maxRows = 0);
-    // Runs an UPDATE. `refusal` receives SQLite's reason when the result is Refused.
+    // Runs an UPDATE. `refusal` receives SQLite's reason when a constraint refused it.
     TExecuteResult Execute(const TSqlStatement& statement, std::string* refusal = nullptr);
     // Adds the QSOs in one transaction, skipping those already present (same log, date, call,
-    // band and mode); returns how many were added. On failure nothing is added.
+    // band and mode); returns how many were added. On failure nothing is added. Needs no
+    // transaction to be open.
     std::size_t AddQsos(const std::vector<TQsoRecord>& qsos);
 
+    // Opens the write transaction and takes the file's write lock, waiting for it at most
+    // BusyTimeout. Throws when the lock is not had or a transaction is already open.
+    void Begin();
     // Commits the open write transaction, if any.
     void Commit();
+    // Drops the open write transaction's changes, if any.
+    void Rollback() noexcept;
+    bool InTransaction() const;
 
     const std::string& Path() const { return FPath; }
 
@@ -82,9 +94,6 @@ private:
     std::string FPath;
     sqlite3* FDatabase = nullptr;
     std::unique_ptr<TStatementCache> FCache;
-    // The open write transaction: when it began and how many statements it holds.
-    std::chrono::steady_clock::time_point FTransactionStart;
-    int FTransactionStatements = 0;
 };
 
 } // namespace RefHost

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, when any is missing.
+# Installs the Debian packages the build, the tests and the demo need, when any is missing; with
+# arguments, the packages named instead.
 # The dialog is drawn with DejaVu Sans Condensed when the system has no Tahoma.
 set -euo pipefail
 
@@ -10,6 +11,10 @@ packages=(
     xvfb xauth curl time
     fontconfig fonts-dejavu-core fonts-dejavu-extra
 )
+
+if (($#)); then
+    packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

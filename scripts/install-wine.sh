@@ -16,18 +16,8 @@ packages=(
     xvfb xauth
 )
 
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get update -qq
-    apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+bash "$(dirname "$0")/install-deps.sh" "${packages[@]}"
 
 binfmt=/proc/sys/fs/binfmt_misc
 mountpoint -q "$binfmt" || mount -t binfmt_misc binfmt_misc "$binfmt"

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds everything under AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs the whole suite, then the fuzz targets for a fixed run count.
+# UndefinedBehaviorSanitizer, runs the whole suite, then the fuzz targets for a fixed run count,
+# then cross-builds the Windows DLL and runs its suite under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
+bash scripts/install-wine.sh
 
 # Includes run down the layers (the order is in the script and the README).
 bash scripts/check-layers.sh
@@ -17,3 +19,5 @@ ctest --preset dev -j "$jobs"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 ctest --preset fuzz
+
+bash scripts/wine-tests.sh

@@ -28,9 +28,8 @@ QPushButton* Button(QWidget& dialog, const QString& caption) {
 
 } // namespace
 
-TDialogDriver::TDialogDriver(TDialogScript script, std::function<int()> progress)
-    : FScript(std::move(script)), FProgress(std::move(progress)),
-      FTerminal(isatty(STDERR_FILENO) != 0) {
+TDialogDriver::TDialogDriver(TDialogScript script, TDialogHooks hooks)
+    : FScript(std::move(script)), FHooks(std::move(hooks)), FTerminal(isatty(STDERR_FILENO) != 0) {
     FPoll.setInterval(20);
     FWatch.setInterval(100);
     connect(&FPoll, &QTimer::timeout, this, [this] { Poll(); });
@@ -87,15 +86,21 @@ void TDialogDriver::Drive(QWidget& dialog) {
     if (verify == nullptr || !verify->isEnabled()) {
         FProblem = verify ? QStringLiteral("\"Verify\" is disabled")
                           : QStringLiteral("the dialog has no \"Verify\" button");
-    } else {
+    }
+    for (int run = 1; run <= FScript.Runs && verify != nullptr && verify->isEnabled(); ++run) {
+        if (FHooks.BeforeRun)
+            FHooks.BeforeRun(run);
         FVerifyPressed = true;
         const auto pressed = std::chrono::steady_clock::now();
         verify->click(); // returns when the run has ended
-        FRunTime = std::chrono::steady_clock::now() - pressed;
+        if (run == 1)
+            FRunTime = std::chrono::steady_clock::now() - pressed;
         DrawProgress(true);
+        if (auto* memo = Child<QPlainTextEdit>(dialog, "mProgress"))
+            FProgressLog += memo->toPlainText() + QLatin1Char('\n');
+        if (FHooks.AfterRun)
+            FHooks.AfterRun(run);
     }
-    if (auto* memo = Child<QPlainTextEdit>(dialog, "mProgress"))
-        FProgressLog = memo->toPlainText();
     if (!FScript.ScreenshotPath.isEmpty() && !dialog.grab().save(FScript.ScreenshotPath))
         std::cerr << "refhost: cannot write the screenshot " << FScript.ScreenshotPath.toStdString()
                   << std::endl;
@@ -116,9 +121,9 @@ void TDialogDriver::Watch() {
 }
 
 void TDialogDriver::DrawProgress(bool done) {
-    if (!FTerminal || !FProgress)
+    if (!FTerminal || !FHooks.Progress)
         return;
-    const int records = FProgress();
+    const int records = FHooks.Progress();
     if (done) {
         std::cerr << "\r\033[K" << std::flush;
         return;

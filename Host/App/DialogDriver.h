@@ -3,11 +3,12 @@
 // Armed before the menu command runs, it waits (polling the widget tree on a timer, since the
 // dialog runs its own modal loop) for a window holding the edit "edLogin". Then it types the
 // login and password into "edLogin" and "edPassword", sets or empties the date fields
-// "dtLogFrom" and "dtLogUntil" as asked, presses "Verify" (which returns when the run ends),
-// takes the progress log's text ("mProgress") and, if asked, a screenshot, and presses
-// "Close". Meanwhile a watch timer answers message boxes (printing "message: CAPTION: TEXT")
-// and draws the run's progress on standard error when that is a terminal. The time "Verify"
-// took (the whole run) is kept. Host thread only.
+// "dtLogFrom" and "dtLogUntil" as asked, presses "Verify" (which returns when the run ends)
+// and takes the progress log's text ("mProgress"); it presses "Verify" again, up to the
+// script's number of runs, while the button stays enabled (as after a failed run). Last it
+// takes a screenshot if asked, and presses "Close". Meanwhile a watch timer answers message
+// boxes (printing "message: CAPTION: TEXT") and draws the run's progress on standard error when
+// that is a terminal. The time "Verify" took (the whole first run) is kept. Host thread only.
 #pragma once
 
 #include <QDate>
@@ -29,19 +30,29 @@ struct TDialogScript {
     bool EmptyFrom = false;
     bool EmptyUntil = false;
     QString ScreenshotPath;
+    int Runs = 1;
+};
+
+struct TDialogHooks {
+    // The records done so far (for the terminal progress bar).
+    std::function<int()> Progress;
+    // Called before "Verify" is pressed and after each run, with the run's number (from 1).
+    std::function<void(int run)> BeforeRun;
+    std::function<void(int run)> AfterRun;
 };
 
 class TDialogDriver : public QObject {
 public:
-    // `progress` gives the records done so far (for the terminal progress bar).
-    TDialogDriver(TDialogScript script, std::function<int()> progress);
+    TDialogDriver(TDialogScript script, TDialogHooks hooks);
 
     void Arm();
     void Disarm();
 
     bool DialogSeen() const { return FDialogSeen; }
     bool VerifyPressed() const { return FVerifyPressed; }
+    // The progress logs of the runs, one after the other, each ended by a line break.
     const QString& ProgressLog() const { return FProgressLog; }
+    // The time the first run took.
     std::chrono::duration<double> RunTime() const { return FRunTime; }
     // What went wrong while driving the dialog (empty when nothing did).
     const QString& Problem() const { return FProblem; }
@@ -53,7 +64,7 @@ private:
     void DrawProgress(bool done);
 
     TDialogScript FScript;
-    std::function<int()> FProgress;
+    TDialogHooks FHooks;
     QTimer FPoll;
     QTimer FWatch;
     bool FDialogSeen = false;

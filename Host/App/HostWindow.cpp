@@ -146,7 +146,6 @@ void THostWindow::Choose(THostMenuItem* item) {
     if (std::find(items.begin(), items.end(), item) == items.end())
         return; // removed meanwhile
     const HRESULT status = item->Click();
-    FLogbook.Commit();
     if (status < 0) {
         const std::string failure = DescribeFailure(status);
         std::cerr << "refhost: the plug-in command failed: " << failure << std::endl;

@@ -92,13 +92,11 @@ TSession::~TSession() {
 
 void TSession::Start() {
     FPlugin = std::make_unique<TLoadedPlugin>(FPluginPath, FHost.get());
-    FLogbook->Commit();
 }
 
 bool TSession::Stop() {
     const HRESULT status = FPlugin->Unload();
     FPlugin.reset();
-    FLogbook->Commit();
     bool clean = true;
     if (status < 0) {
         std::cerr << "refhost: the plug-in's shutdown failed: " << DescribeFailure(status)

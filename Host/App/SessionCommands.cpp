@@ -11,6 +11,8 @@
 
 #include <QApplication>
 
+#include <charconv>
+#include <cstdio>
 #include <iostream>
 
 namespace RefHost {
@@ -29,12 +31,61 @@ std::optional<QDate> DateOption(const TOptions& options, const std::string& name
     return date;
 }
 
+int RunsOption(const TOptions& options) {
+    const std::string text = options.ValueOr("runs", "1");
+    int runs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), runs);
+    if (error != std::errc() || end != text.data() + text.size() || runs < 1)
+        throw std::invalid_argument("--runs takes a number from 1, not " + text);
+    return runs;
+}
+
 void WriteResource(const std::string& settingsPath, const std::string& resource) {
     Platform::TIniFile settings(Platform::Utf8ToUtf16(settingsPath));
     if (int error =
             settings.WriteString(u"LotW Inbox", u"Resource", Platform::Utf8ToUtf16(resource)))
         throw EHostError(HostErrorClass, "Cannot write the settings file " + settingsPath + ": " +
                                              Platform::Utf16ToUtf8(Platform::FileErrorText(error)));
+}
+
+// A fingerprint of every row of LOGS as another program sees the file (FNV-1a over the
+// values), and the row count.
+std::string LogbookDigest(const std::string& path) {
+    TLogbook reader(path);
+    const TResultSet rows =
+        reader.Query({TSqlStatementKind::Select, u"SELECT * FROM LOGS ORDER BY ID", {}});
+    std::uint64_t hash = 14695981039346656037ull;
+    auto add = [&hash](const std::string& text) {
+        for (const char c : text + '\x1f') {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 1099511628211ull;
+        }
+    };
+    for (const auto& row : rows.Rows)
+        for (const TSqlValue& value : row) {
+            if (auto* text = std::get_if<std::u16string>(&value))
+                add("t" + Platform::Utf16ToUtf8(*text));
+            else if (auto* integer = std::get_if<std::int64_t>(&value))
+                add("i" + std::to_string(*integer));
+            else if (auto* real = std::get_if<double>(&value))
+                add("r" + std::to_string(*real));
+            else
+                add("n");
+        }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return std::string(hex) + " " + std::to_string(rows.Rows.size()) + " rows";
+}
+
+// Prints "calls: OPERATION FIRST LAST" for every host operation called since `before`: the
+// numbers of its first and last call in that span, counted over the host's life.
+void PrintCalls(const std::map<std::string, int>& before, const std::map<std::string, int>& now) {
+    for (const auto& [operation, count] : now) {
+        const auto earlier = before.find(operation);
+        const int first = (earlier == before.end() ? 0 : earlier->second) + 1;
+        if (count >= first)
+            std::cout << "calls: " << operation << " " << first << " " << count << "\n";
+    }
 }
 
 bool Succeeded(const TSessionEvents& events, const QString& progressLog) {
@@ -56,9 +107,10 @@ int RunVerify(const TWords& words, const std::string& programDir) {
     TOptions options;
     TDialogScript script;
     auto valued = TSession::ValuedOptions();
-    valued.insert({"login", "password", "from", "until", "resource", "screenshot"});
+    valued.insert({"login", "password", "from", "until", "resource", "screenshot", "runs"});
     try {
-        options = TOptions::Parse(words, valued, {"no-from", "no-until", "show", "timing"});
+        options = TOptions::Parse(words, valued,
+                                  {"no-from", "no-until", "show", "timing", "calls", "digest"});
         options.Required("db");
         options.Required("log");
         script.Login = QString::fromStdString(options.Required("login"));
@@ -68,6 +120,7 @@ int RunVerify(const TWords& words, const std::string& programDir) {
         script.EmptyFrom = options.Flag("no-from");
         script.EmptyUntil = options.Flag("no-until");
         script.ScreenshotPath = QString::fromStdString(options.ValueOr("screenshot", ""));
+        script.Runs = RunsOption(options);
     } catch (const std::invalid_argument& e) {
         return Usage("verify", e);
     }
@@ -89,13 +142,29 @@ int RunVerify(const TWords& words, const std::string& programDir) {
                       << Platform::Utf16ToUtf8(VerifyCommand) << "\" command" << std::endl;
             return 1;
         }
-        TDialogDriver driver(script,
-                             [&events] { return events.Calls("IHostServer.RecordExists"); });
+        TDialogHooks hooks;
+        hooks.Progress = [&events] {
+            return events.Calls("IHostServer.RecordExists");
+        };
+        std::map<std::string, int> callsBefore;
+        hooks.BeforeRun = [&](int run) {
+            if (run > 1)
+                return;
+            callsBefore = events.CallCounts();
+            if (options.Flag("digest"))
+                std::cout << "logbook: " << LogbookDigest(session.Logbook().Path()) << std::endl;
+        };
+        hooks.AfterRun = [&](int run) {
+            if (options.Flag("digest"))
+                std::cout << "logbook: " << LogbookDigest(session.Logbook().Path()) << std::endl;
+            if (run == 1 && options.Flag("calls"))
+                PrintCalls(callsBefore, events.CallCounts());
+        };
+        TDialogDriver driver(script, std::move(hooks));
         driver.Arm();
         const HRESULT status = item->Click();
         driver.Disarm();
-        session.Logbook().Commit();
-        std::cout << driver.ProgressLog().toStdString() << std::endl;
+        std::cout << driver.ProgressLog().toStdString() << std::flush;
         if (events.TimeHostCalls)
             std::cout << "timing: run " << driver.RunTime().count() << " s, inside host calls "
                       << events.HostCallTime().count() << " s (" << events.HostCallCount()

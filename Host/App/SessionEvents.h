@@ -37,6 +37,8 @@ public:
 
     const std::vector<std::string>& JournalLines() const { return FJournal; }
     int Calls(const std::string& operation) const;
+    // How often each host operation has been called so far.
+    const std::map<std::string, int>& CallCounts() const { return FCalls; }
     std::chrono::duration<double> HostCallTime() const { return FHostCallTime; }
     long HostCallCount() const { return FHostCallCount; }
 

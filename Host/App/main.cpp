@@ -18,13 +18,18 @@ constexpr const char* UsageText = R"(usage:
                  [--from YYYY-MM-DD] [--until YYYY-MM-DD] [--no-from] [--no-until]
                  [--resource URL] [--app-dir DIR] [--download-dir DIR] [--settings FILE]
                  [--journal FILE] [--screenshot PNG] [--plugin PATH] [--log-name NAME] [--show]
-                 [--timing]
+                 [--timing] [--runs N] [--calls] [--digest]
   refhost gui --db FILE --log KEY [--operator CALL] [--log-name NAME] [folders as for verify]
 test bench options of verify and gui:
   --core-version N        report N as the host's core version
   --omit INTERFACE        leave out a host interface (IHostServer, IHostKernel,
                           IApplicationWindows, IApplicationIcons, IMenuManager)
   --timing                (verify) print the run's time and the time spent in host calls
+  --runs N                (verify) press Verify up to N times while it is enabled
+  --calls                 (verify) print "calls: OP FIRST LAST" for each host operation of
+                          the first run: the numbers of its first and last call there
+  --digest                (verify) print "logbook: DIGEST N rows" of the LOGS table as other
+                          programs see it, before the first run and after each run
   --fail OP:N:STATUS[:DESCRIPTION]
                           make the Nth call of host operation OP (e.g. IHostServer.ExecuteSQL)
                           fail with STATUS (a number or an exception class name)

@@ -72,8 +72,13 @@ TReportRecord ReadReportRecord(std::u16string_view record) {
     result.GridSquare = gridSquare;
     result.Confirmed = UpperCaseAscii(confirmed) == u"Y";
     result.QsoTime = ReadQsoTime(qsoDate, timeOn);
-    if (result.Confirmed && !result.Skipped())
-        result.ConfirmationDate = ReadCompactDate(confirmationDate);
+    if (result.Confirmed && !result.Skipped()) {
+        try {
+            result.ConfirmationDate = ReadCompactDate(confirmationDate);
+        } catch (const EConvertError&) {
+            result.ConfirmationDateError = std::current_exception();
+        }
+    }
     return result;
 }
 
@@ -115,12 +120,22 @@ void TReconciliation::ClearMarks(TVerificationView& view, const TDateFieldValue&
     CloseQuery(FServer, FQuery);
 }
 
+bool TReconciliation::FindQso(const TReportRecord& record) {
+    FCondition.clear();
+    AppendMatchCondition(FCondition, record, FLogKey);
+    return RecordExists(FServer, FLogsTable, FCondition);
+}
+
+void TReconciliation::CheckConfirmationDates(const std::deque<TReportRecord>& records) {
+    for (const TReportRecord& record : records)
+        if (record.ConfirmationDateError && FindQso(record))
+            std::rethrow_exception(record.ConfirmationDateError);
+}
+
 void TReconciliation::ReconcileRecord(const TReportRecord& record) {
     if (record.Skipped())
         return;
-    FCondition.clear();
-    AppendMatchCondition(FCondition, record, FLogKey);
-    if (!RecordExists(FServer, FLogsTable, FCondition)) {
+    if (!FindQso(record)) {
         ++FCounters.Errors;
         AppendErrorLog(FErrorLogPath, record.Call + u"\t- " + FormatUserDateTime(record.QsoTime) +
                                           u" " + record.Band + u" " + record.Mode);
@@ -149,6 +164,8 @@ void TReconciliation::FillSetList(const TReportRecord& record) {
         AppendQuotedStr(FSetList, record.GridSquare);
     }
     if (record.Confirmed) {
+        if (record.ConfirmationDateError)
+            std::rethrow_exception(record.ConfirmationDateError);
         AppendListItem(FSetList, u"LOTWRCVDDATE=#"sv);
         AppendIsoDate(FSetList, record.ConfirmationDate);
         FSetList += u'#';

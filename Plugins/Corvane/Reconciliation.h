@@ -14,6 +14,8 @@
 #include "Plugins/Corvane/uCommFunc.h"
 
 #include <chrono>
+#include <deque>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -25,17 +27,20 @@ struct TReportRecord {
     std::u16string Iota;
     std::u16string GridSquare;
     TDateTime QsoTime;
-    // QSL_RCVD begins with "Y" or "y"; ConfirmationDate is then the QSLRDATE.
+    // QSL_RCVD begins with "Y" or "y"; ConfirmationDate is then the QSLRDATE, unless that is
+    // no real date: ConfirmationDateError then holds the conversion error, which the record
+    // step raises only when the record matches a QSO.
     bool Confirmed = false;
     std::chrono::year_month_day ConfirmationDate;
+    std::exception_ptr ConfirmationDateError;
 
     // A record with a blank call sign is left alone.
     bool Skipped() const { return IsBlank(Call); }
 };
 
 // Reads the fields of a record string. Raises EConvertError for a QSO_DATE or TIME_ON that is
-// no real date and time, for a bad QSLRDATE of a confirmed record that is not skipped, and for
-// a declared field length beyond 32 bits.
+// no real date and time and for a declared field length beyond 32 bits; keeps the error of a
+// bad QSLRDATE of a confirmed record that is not skipped.
 TReportRecord ReadReportRecord(std::u16string_view record);
 
 // The clear step's condition: "WHERE LOGNAME=<key>" and the bounds of the non-blank date fields.
@@ -65,7 +70,13 @@ public:
     void ClearMarks(TVerificationView& view, const TDateFieldValue& from,
                     const TDateFieldValue& until);
 
-    // Reconciles one record (nothing for a skipped one) and updates the counters.
+    // Raises the QSLRDATE conversion error of the first record that the record step would
+    // raise it for: a confirmed record with a bad QSLRDATE that matches a QSO. Only reads,
+    // so that such a report is refused before the log is touched.
+    void CheckConfirmationDates(const std::deque<TReportRecord>& records);
+
+    // Reconciles one record (nothing for a skipped one) and updates the counters. Raises the
+    // record's QSLRDATE conversion error when it matches a QSO.
     void ReconcileRecord(const TReportRecord& record);
 
     const TReconcileCounters& Counters() const { return FCounters; }
@@ -74,6 +85,8 @@ private:
     // FSetList becomes the SET list for the QSO that FCondition matches; counts the QSO as
     // ignored when it is already marked.
     void FillSetList(const TReportRecord& record);
+    // FCondition becomes the record's match condition; true when a QSO matches it.
+    bool FindQso(const TReportRecord& record);
 
     IHostServer& FServer;
     std::u16string FLogKey;

@@ -79,7 +79,7 @@ TReportCheck TReportReader::Finish() {
         std::rethrow_exception(FHeaderError);
     if (FCheck.RecordCount < 1) {
         FCheck.Failure = u"* Error: No ADIF records received";
-    } else if (static_cast<std::size_t>(FCheck.RecordCount) > FRecordsHeld) {
+    } else if (static_cast<std::size_t>(FCheck.RecordCount) != FRecordsHeld) {
         FCheck.Failure = u"* Error: Report announces " + IntToStr(FCheck.RecordCount) +
                          u" records but holds " + IntToStr(static_cast<std::int64_t>(FRecordsHeld));
     } else if (FRecordError) {
@@ -151,8 +151,10 @@ std::optional<std::u16string> TVerificationRun::Process(const std::u16string& lo
 
     const TReportCheck report = reader.Finish();
     TReconciliation reconciliation(FView.HostServer(), logKey, query, errorLogPath);
-    if (report.Failure.empty())
+    if (report.Failure.empty()) {
+        reconciliation.CheckConfirmationDates(report.Records);
         reconciliation.ClearMarks(FView, from, until);
+    }
     if (report.LastUpload)
         FView.MsgProgress(
             1, u"Most recent QSO uploaded at " + FormatUserDateTime(*report.LastUpload), true);

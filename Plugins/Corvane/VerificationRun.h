@@ -4,9 +4,11 @@
 // and dates, rejects a web page as a refused login, splits and checks the report, clears the
 // uploaded marks of the date window, reconciles every announced record with progress, and
 // ends with the summary in the progress log, a journal line and the host's "REFRESH". The
-// report is checked completely (header values, record count, every field conversion) before
-// the log is touched, so a bad report changes nothing. Orderly failures return false; host
-// failures and I/O errors on the error log raise, after the host query has been freed.
+// report is checked completely (header values, a record count equal to the records held,
+// every field conversion, and a read-only match test for each confirmed record whose QSLRDATE
+// is bad) before the log is touched, so a bad report changes nothing. Orderly failures return
+// false; host failures and I/O errors on the error log raise, after the host query has been
+// freed.
 // Synchronous on the user-interface thread; pending messages run through the view.
 #pragma once
 
@@ -49,7 +51,7 @@ public:
 
     std::size_t LineCount() const { return FLineCount; }
 
-    // The header values and the announced records. A record count below 1 or above the
+    // The header values and the announced records. A record count below 1 or other than the
     // records held is an orderly failure; a bad value raises EConvertError.
     TReportCheck Finish();
 

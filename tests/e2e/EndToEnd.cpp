@@ -20,25 +20,6 @@ constexpr const char* RunLimit = "120";
 
 std::unique_ptr<TTempDir> Certificates;
 
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-TRun RunCommand(const std::string& command) {
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        throw std::runtime_error("cannot run " + command);
-    std::string output;
-    std::array<char, 4096> buffer{};
-    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
 TRun RunRefHost(const std::string& arguments) {
     return RunCommand(std::string("timeout ") + RunLimit + " " + Quoted(REFHOST_PATH) + " " +
                       arguments);
@@ -129,11 +110,27 @@ std::string TBench::Serve(const std::string& report, const std::string& answer, 
            "://127.0.0.1:" + announced.substr(5) + "/lotwuser/lotwreport.adi";
 }
 
-TRun TBench::Verify(const std::string& resource) {
-    return RunRefHost("verify --db " + Quoted(FDir.File("log.sqlite")) +
-                      " --log Main --operator DL1ABC --login me --password pw --app-dir " +
-                      Quoted(FDir.File("app")) + " --download-dir " +
-                      Quoted(FDir.File("download")) + " --resource " + Quoted(resource));
+std::vector<std::string> TBench::VerifyCommand(const std::string& resource) const {
+    return {REFHOST_PATH,     "verify",
+            "--db",           LogbookPath(),
+            "--log",          "Main",
+            "--operator",     "DL1ABC",
+            "--login",        "me",
+            "--password",     "pw",
+            "--app-dir",      FDir.File("app"),
+            "--download-dir", FDir.File("download"),
+            "--resource",     resource};
+}
+
+TRun TBench::Verify(const std::string& resource, const std::string& extra) {
+    std::string arguments;
+    for (const std::string& word : VerifyCommand(resource))
+        arguments += (arguments.empty() ? "" : " ") + Quoted(word);
+    return RunCommand(std::string("timeout ") + RunLimit + " " + arguments + " " + extra);
+}
+
+std::string TBench::LogbookPath() const {
+    return FDir.File("log.sqlite");
 }
 
 std::string TBench::ReceivedQueries() const {
@@ -150,6 +147,25 @@ std::string TBench::ErrorLog() const {
 
 bool TBench::ErrorLogExists() const {
     return fs::exists(FDir.File("download/Corvane.err"));
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+TRun RunCommand(const std::string& command) {
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        throw std::runtime_error("cannot run " + command);
+    std::string output;
+    std::array<char, 4096> buffer{};
+    for (std::size_t n; (n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
 bool Contains(const std::string& text, const std::string& part) {

@@ -47,8 +47,13 @@ public:
     // Starts the fixture service serving `report` as `answer` says; returns the report's address.
     std::string Serve(const std::string& report, const std::string& answer = "report",
                       TScheme scheme = TScheme::Https);
-    // Runs refhost verify on the log with login "me", password "pw" and the resource address.
-    TRun Verify(const std::string& resource);
+    // Runs refhost verify on the log with login "me", password "pw" and the resource address,
+    // and the further refhost options `extra` (shell words).
+    TRun Verify(const std::string& resource, const std::string& extra = "");
+    // The command line of that run, without `extra`, for a test that starts refhost itself.
+    std::vector<std::string> VerifyCommand(const std::string& resource) const;
+    // The logbook file.
+    std::string LogbookPath() const;
 
     // The raw queries the service received, one a line.
     std::string ReceivedQueries() const;
@@ -60,6 +65,11 @@ private:
     TTempDir FDir;
     std::unique_ptr<TChildProcess> FService;
 };
+
+// Runs `command` with the shell, standard error joined to the output.
+TRun RunCommand(const std::string& command);
+// `text` quoted as one shell word.
+std::string Quoted(const std::string& text);
 
 // Texts of a program's output, for assertions.
 bool Contains(const std::string& text, const std::string& part);

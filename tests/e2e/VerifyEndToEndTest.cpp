@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Transports, VerifySucceeds,
                                                       "bom-utf16"}),
                          [](const auto& test) { return std::string(test.param.Name); });
 
-enum class TReportKind { Sample, BadDate, MoreRecordsAnnounced };
+enum class TReportKind { Sample, BadDate, MoreRecordsAnnounced, FewerRecordsAnnounced };
 
 struct TFailureCase {
     const char* Name;
@@ -145,6 +145,8 @@ std::string FailingReport(TReportKind kind) {
         sample.Records[sample.Records.size() / 2].QsoDate = "20240230";
     if (kind == TReportKind::MoreRecordsAnnounced)
         sample.Header.RecordCount = std::to_string(sample.Records.size() + 5);
+    if (kind == TReportKind::FewerRecordsAnnounced)
+        sample.Header.RecordCount = "10";
     return Report(sample);
 }
 
@@ -199,7 +201,10 @@ INSTANTIATE_TEST_SUITE_P(Failures, VerifyFails, testing::Values(
     TFailureCase{"BadDate", TScheme::Http, "report", TReportKind::BadDate, {},
                  "message: refhost: Invalid argument to date encode"},
     TFailureCase{"MoreRecordsAnnounced", TScheme::Http, "report",
-                 TReportKind::MoreRecordsAnnounced, {}, "* Error: Report announces "}),
+                 TReportKind::MoreRecordsAnnounced, {}, "* Error: Report announces "},
+    TFailureCase{"FewerRecordsAnnounced", TScheme::Http, "report",
+                 TReportKind::FewerRecordsAnnounced, {}, "* Error: Report announces 10 records "
+                 "but holds "}),
     [](const auto& test) { return std::string(test.param.Name); });
 // clang-format on
 

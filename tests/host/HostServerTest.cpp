@@ -137,6 +137,8 @@ TEST_F(HostServerTest, FailuresCarryTheDatabaseErrorCodeAndADescription) {
     ASSERT_EQ(Open(handle, u"SELECT OMCALL, QSODATE FROM LOGS"), S_OK);
     std::uint16_t p[6];
     const std::pair<std::function<HRESULT()>, std::string> failures[] = {
+        // First: after a failure the handle's unit takes no further update.
+        {[&] { return Execute(u"UPDATE NOSUCH SET A=1", executed); }, "no such table"},
         {[&] { return Open(99, u"SELECT * FROM LOGS"); }, "Unknown query handle 99"},
         {[&] {
              return Server.GetIntegerField(handle, TSysString(u"NOPE").Get(), &value, &present);
@@ -154,7 +156,6 @@ TEST_F(HostServerTest, FailuresCarryTheDatabaseErrorCodeAndADescription) {
         {[&] { return Open(handle, u"DELETE FROM LOGS"); }, "dialect"},
         {[&] { return Open(handle, u"UPDATE LOGS SET IOTA=''"); }, "SELECT"},
         {[&] { return Execute(u"SELECT * FROM LOGS", executed); }, "UPDATE"},
-        {[&] { return Execute(u"UPDATE NOSUCH SET A=1", executed); }, "no such table"},
         {[&] {
              return Server.GetBooleanField(handle, TSysString(u"OMCALL").Get(), &value, &present);
          },
@@ -168,18 +169,71 @@ TEST_F(HostServerTest, FailuresCarryTheDatabaseErrorCodeAndADescription) {
     EXPECT_EQ(Server.CreateQuery(nullptr), E_POINTER);
 }
 
-TEST_F(HostServerTest, GroupedUpdatesReachTheFileWhenTheQueryIsFreed) {
-    auto othersSee = [this](std::u16string_view condition) {
+// A handle's updates reach the file together when it is freed, or not at all once any
+// operation failed; a failed unit does not hold up the next one.
+TEST_F(HostServerTest, AQueryHandleIsOneUnitOfWork) {
+    const auto update = u"UPDATE LOGS SET IOTA='EU-005' WHERE LOGNAME='Main'";
+    auto othersSee = [this] {
         TLogbook other(Log.Path());
-        auto rows = other.Query(
-            TranslateStatement(u"SELECT COUNT(*) FROM LOGS WHERE " + std::u16string(condition)));
+        auto rows = other.Query(TranslateStatement(u"SELECT COUNT(*) FROM LOGS WHERE IOTA<>''"));
         return std::get<std::int64_t>(rows.Rows.at(0).at(0));
     };
-    const LONG handle = NewQuery();
-    LONG executed = 0;
-    ASSERT_EQ(Execute(u"UPDATE LOGS SET IOTA='EU-005' WHERE LOGNAME='Main'", executed), S_OK);
-    ASSERT_EQ(Server.FreeQuery(handle), S_OK);
-    EXPECT_EQ(othersSee(u"IOTA='EU-005'"), 1);
+    struct TCase {
+        const char* Name;
+        std::function<HRESULT(LONG handle)> Failing; // null: nothing fails
+        bool LeftAlive = false;                      // the handle is never freed
+    };
+    LONG value = 0, present = 0, executed = 0;
+    const TCase cases[] = {
+        {"every operation succeeds", nullptr},
+        {"a field read fails",
+         [&](LONG handle) {
+             return Server.GetBooleanField(handle, TSysString(u"NOPE").Get(), &value, &present);
+         }},
+        {"a statement outside the dialect fails",
+         [&](LONG) {
+             return Execute(u"UPDATE LOGS SET NOSUCH=1", executed);
+         }},
+        {"the fault plan fails the free",
+         [&](LONG handle) {
+             Faults.Add(TFault{"IHostServer.FreeQuery", Faults.Calls("IHostServer.FreeQuery") + 1,
+                               E_FAIL, "freeing failed"});
+             return Server.FreeQuery(handle);
+         },
+         true},
+        {"every operation succeeds after a handle was left alive", nullptr},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const LONG handle = NewQuery();
+        ASSERT_EQ(Execute(update, executed), S_OK);
+        EXPECT_EQ(othersSee(), 0) << "nothing is visible before the unit ends";
+        if (c.Failing) {
+            EXPECT_LT(c.Failing(handle), 0);
+            EXPECT_EQ(Execute(update, executed), DatabaseError) << "a failed unit takes no update";
+            EXPECT_NE(TakeErrorDescription().find("undone"), std::string::npos);
+        }
+        if (!c.LeftAlive) {
+            EXPECT_EQ(Server.FreeQuery(handle), S_OK);
+        }
+        EXPECT_EQ(othersSee(), c.Failing ? 0 : 1);
+        const LONG reset = NewQuery();
+        ASSERT_EQ(Execute(u"UPDATE LOGS SET IOTA=''", executed), S_OK);
+        ASSERT_EQ(Server.FreeQuery(reset), S_OK);
+    }
+}
+
+TEST_F(HostServerTest, ALogbookThatCannotBeWrittenFailsTheStatement) {
+    TLogbook readOnly("file:" + Log.Path() + "?mode=ro");
+    THostServer server(readOnly, Calls);
+    LONG handle = 0, executed = 1;
+    ASSERT_EQ(server.CreateQuery(&handle), S_OK);
+    EXPECT_EQ(server.ExecuteSQL(TSysString(u"UPDATE LOGS SET IOTA='EU-005'").Get(), &executed),
+              DatabaseError);
+    EXPECT_EQ(executed, 0);
+    EXPECT_NE(TakeErrorDescription().find("readonly database"), std::string::npos);
+    EXPECT_TRUE(Events.Refused.empty()) << "a failure, not a refusal";
+    EXPECT_EQ(server.FreeQuery(handle), S_OK);
 }
 
 TEST_F(HostServerTest, RefusedUpdateIsNotExecutedAndReported) {

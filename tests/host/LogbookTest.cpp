@@ -92,19 +92,30 @@ TEST_F(LogbookTest, RuntimeRefusalIsNotExecutedAndChangesNothing) {
     EXPECT_EQ(Count(u"OMCALL='N0CALL'"), 2);
 }
 
-TEST_F(LogbookTest, ClosingCommitsGroupedUpdates) {
+// A transaction reaches the file whole at its commit; rolled back or left open when the
+// logbook closes, nothing of it does.
+TEST_F(LogbookTest, TransactionsAreAllOrNothing) {
     const auto update = TranslateStatement(u"UPDATE LOGS SET IOTA='EU-005' WHERE LOGNAME='Main'");
     const auto count = TranslateStatement(u"SELECT COUNT(*) FROM LOGS WHERE IOTA='EU-005'");
-    const std::string path = Dir.File("second.sqlite");
-    {
-        TLogbook second(path);
-        second.AddQsos({Qso(u"Main", u"N0CALL", {2018, 6, 30, 12, 33, 0})});
-        ASSERT_EQ(second.Execute(update), TExecuteResult::Executed);
-        // This connection sees its own pending update.
-        EXPECT_EQ(std::get<std::int64_t>(second.Query(count).Rows.at(0).at(0)), 1);
+    auto counted = [&](TLogbook& logbook) {
+        return std::get<std::int64_t>(logbook.Query(count).Rows.at(0).at(0));
+    };
+    const std::pair<void (*)(TLogbook&), std::int64_t> ends[] = {
+        {[](TLogbook& logbook) { logbook.Rollback(); }, 0},
+        {[](TLogbook&) {}, 0}, // closed with the transaction open
+        {[](TLogbook& logbook) { logbook.Commit(); }, 4},
+    };
+    for (const auto& [end, expected] : ends) {
+        {
+            TLogbook writer(Log.Path());
+            writer.Begin();
+            ASSERT_EQ(writer.Execute(update), TExecuteResult::Executed);
+            EXPECT_EQ(counted(writer), 4) << "the writer sees its own pending updates";
+            EXPECT_EQ(counted(Log), 0);
+            end(writer);
+        }
+        EXPECT_EQ(counted(Log), expected);
     }
-    TLogbook reopened(path);
-    EXPECT_EQ(std::get<std::int64_t>(reopened.Query(count).Rows.at(0).at(0)), 1);
 }
 
 TEST_F(LogbookTest, DatabaseErrorsThrow) {

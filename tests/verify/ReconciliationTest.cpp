@@ -223,11 +223,32 @@ TEST_F(ReconciliationTest, BadFieldsAreConversionErrors) {
         Record("K1A", "40M", "CW", "20180230", "123456"), // no such date
         Record("K1A", "40M", "CW", "20180630", "1234"),   // seconds missing
         Record("K1A", "40M", "CW", "20180630", "126000"), // no such time
-        Record("K1A", "40M", "CW", "20180630", "123456", Field("QSL_RCVD", "Y")),
-        "<CALL:99999999999>K1A<eor>", // length beyond 32 bits
+        "<CALL:99999999999>K1A<eor>",                     // length beyond 32 bits
     };
     for (const std::string& record : bad)
         EXPECT_THROW(Read(record), EConvertError) << record;
+}
+
+// A bad QSLRDATE is raised by the record step only once the record has found its QSO.
+TEST_F(ReconciliationTest, BadConfirmationDateIsRaisedOnlyForAMatch) {
+    const std::string confirmed = Record("K1A", "40M", "CW", "20180630", "123456",
+                                         Field("IOTA", "EU-005") + Field("QSL_RCVD", "Y"));
+    FHost.FMatches = [](const std::string&) {
+        return false;
+    };
+    Reconcile(confirmed);
+    ExpectCounters(0, 0, 1);
+    EXPECT_EQ(ErrorLog(), "K1A\t- " + ShortDate(2018, 6, 30) + " 12:34 40M CW\r\n");
+
+    FHost.FMatches = [](const std::string&) {
+        return true;
+    };
+    EXPECT_THROW(Reconcile(confirmed), EConvertError);
+    EXPECT_THROW(FReconciliation.CheckConfirmationDates({Read(confirmed)}), EConvertError);
+    FReconciliation.CheckConfirmationDates(
+        {Read(Record("K1A", "40M", "CW", "20180630", "123456",
+                     Field("QSL_RCVD", "Y") + Field("QSLRDATE", "20180704")))});
+    EXPECT_TRUE(Updates().empty());
 }
 
 TEST_F(ReconciliationTest, FailuresGoToTheErrorLog) {

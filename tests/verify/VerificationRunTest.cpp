@@ -118,13 +118,6 @@ TEST_F(VerificationRunTest, SkippedRecordsCountOnlyInAll) {
     EXPECT_FALSE(Sent("Msg 1 Most recent")) << "no upload date in this header";
 }
 
-TEST_F(VerificationRunTest, CountBelowTheRecordsHeldProcessesOnlyThoseAnnounced) {
-    ASSERT_TRUE(Run(Report(NumRec(1), {Record("K1A", "40M", "CW", "20180630", "123456"),
-                                       Record("K2B", "40M", "CW", "bad", "123456")})));
-    EXPECT_FALSE(Sent("RecordExists LOGS OMCALL='K2B'"));
-    EXPECT_TRUE(Sent("WriteLog Exec: Verify logbook with LotW user inbox; All:1, Upd:1 ("));
-}
-
 // Orderly failures: false, the query freed, the bar emptied, the "failed." journal line,
 // no refresh, and the logbook untouched.
 TEST_F(VerificationRunTest, OrderlyFailures) {
@@ -154,6 +147,10 @@ TEST_F(VerificationRunTest, OrderlyFailures) {
         {"more announced than held, one of them bad",
          {true, Report(NumRec(3), {badRecord, record})},
          {"Msg 0 * Error: Report announces 3 records but holds 2"}},
+        // Processing only the first would clear the marks of the others for good.
+        {"fewer announced than held",
+         {true, Report(NumRec(1), {record, badRecord})},
+         {"Msg 0 * Error: Report announces 1 records but holds 2"}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,6 +193,32 @@ TEST_F(VerificationRunTest, BadReportRaisesWithTheLogUntouched) {
         EXPECT_FALSE(Sent("WriteLog"));
         EXPECT_EQ(FEvents.back(), "FreeQuery 42") << "the query is freed on the way out";
     }
+}
+
+// A confirmed record whose QSLRDATE is no date fails the run only when it matches a QSO, and
+// then before the log is touched; unmatched, it is an error of the summary like any other.
+TEST_F(VerificationRunTest, BadConfirmationDateMattersOnlyForAMatchedRecord) {
+    const std::string confirmed = Record("K2B", "40M", "CW", "20180630", "123456",
+                                         Field("QSL_RCVD", "Y") + Field("QSLRDATE", "2018"));
+    const std::string body =
+        Report(NumRec(2), {Record("K1A", "40M", "CW", "20180630", "123456"), confirmed});
+    FHost.FMatches = [](const std::string& condition) {
+        return condition.find("'K2B'") == std::string::npos;
+    };
+    ASSERT_TRUE(Run(body));
+    EXPECT_TRUE(Sent("WriteLog Exec: Verify logbook with LotW user inbox; All:2, Upd:1, Err:1 ("));
+    std::ifstream log(ErrorLogPath(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), {}),
+              "K2B\t- " + ShortDate(2018, 6, 30) + " 12:34 40M CW\r\n");
+
+    FEvents.clear();
+    FHost.FMatches = [](const std::string&) {
+        return true;
+    };
+    EXPECT_THROW(Run(body), EConvertError);
+    EXPECT_EQ(Middle(), (TEvents{"RecordExists LOGS OMCALL='K2B' AND QSOBAND='40M' AND "
+                                 "QSOMODE='CW' AND #2018-06-30 12:33#<=QSODATE AND "
+                                 "QSODATE<=#2018-06-30 12:35# AND LOGNAME='Main'"}));
 }
 
 TEST_F(VerificationRunTest, HostFailureMidRunStillFreesTheQuery) {

@@ -12,6 +12,7 @@
 // are already marked, which statements execute, and the count of the clear window.
 #pragma once
 
+#include "Platform/Locale.h"
 #include "Plugins/Corvane/Download.h"
 #include "Plugins/Corvane/VerificationView.h"
 #include "tests/support/FakeHost.h"
