@@ -103,4 +103,28 @@ std::vector<TRect> AlignControls(TRect parentSize, TMargins inset,
     return places;
 }
 
+std::vector<TRect> PlaceLayout(const TFormDescriptor& layout) {
+    const std::span<const TControlDescriptor> controls = layout.Controls;
+    std::vector<TRect> places(controls.size());
+    // Parents come before their children, so each parent's size is final when its children
+    // are placed.
+    auto placeChildren = [&](std::u16string_view parent, TRect size, TMargins inset) {
+        std::vector<const TControlDescriptor*> children;
+        std::vector<std::size_t> indexes;
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            if (controls[i].Parent == parent) {
+                children.push_back(&controls[i]);
+                indexes.push_back(i);
+            }
+        const std::vector<TRect> childPlaces = AlignControls(size, inset, children);
+        for (std::size_t i = 0; i < childPlaces.size(); ++i)
+            places[indexes[i]] = childPlaces[i];
+    };
+    placeChildren(u"", TRect{0, 0, layout.ClientWidth, layout.ClientHeight}, TMargins{});
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        placeChildren(controls[i].Name, TRect{0, 0, places[i].Width, places[i].Height},
+                      FreeAreaInset(controls[i]));
+    return places;
+}
+
 } // namespace Toolkit

@@ -22,4 +22,8 @@ TMargins FreeAreaInset(const TControlDescriptor& control);
 std::vector<TRect> AlignControls(TRect parentSize, TMargins inset,
                                  std::span<const TControlDescriptor* const> children);
 
+// The realised place of every control of `layout`, in the order of its table, each relative to
+// its parent. Every parent must come before its children.
+std::vector<TRect> PlaceLayout(const TFormDescriptor& layout);
+
 } // namespace Toolkit

@@ -70,6 +70,9 @@ private:
     friend TApplication& Application();
     TApplication();
 
+    // The backend's message box for an error message.
+    static void ShowErrorMessage(const std::u16string& message);
+
     using TClock = std::chrono::steady_clock;
 
     HWND FApplicationWindow = nullptr;

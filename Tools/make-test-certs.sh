@@ -18,7 +18,9 @@ issue() {
         -days "$4" -extfile "$1.ext" 2>/dev/null
     rm -f "$1.csr" "$1.ext"
 }
-issue server 127.0.0.1 IP:127.0.0.1,DNS:localhost 2
+# The address is also named as a DNS name: Wine's certificate check compares a host given as an
+# address with the DNS names only, where Windows and OpenSSL use the IP entry.
+issue server 127.0.0.1 IP:127.0.0.1,DNS:localhost,DNS:127.0.0.1 2
 issue expired 127.0.0.1 IP:127.0.0.1 -1
 issue othername wrong.invalid DNS:wrong.invalid 2
 rm -f ca.srl

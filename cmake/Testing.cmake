@@ -1,11 +1,11 @@
-# corvane_add_gtest(<name> SOURCES ... [LIBS ...] [FILTER expr]): one GoogleTest executable for
-# one area. Every test case (those FILTER selects, when given) becomes its own CTest test; Qt
-# runs on its offscreen platform. On Win32 the program runs under Wine and its main is ours
-# (tests/win32/WineTestMain.cpp); the cases are listed when CTest starts, and a listing may wait
-# for a fresh Wine prefix.
+# corvane_add_gtest(<name> SOURCES ... [LIBS ...] [FILTER expr] [PROPERTIES ...]): one
+# GoogleTest executable for one area. Every test case (those FILTER selects, when given) becomes
+# its own CTest test, with the extra test PROPERTIES given; Qt runs on its offscreen platform. On
+# Win32 the program runs under Wine and its main is ours (tests/win32/WineTestMain.cpp); the
+# cases are listed when CTest starts, and a listing may wait for a fresh Wine prefix.
 include(GoogleTest)
 function(corvane_add_gtest name)
-    cmake_parse_arguments(ARG "" "FILTER" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "FILTER" "SOURCES;LIBS;PROPERTIES" ${ARGN})
     if(NOT ARG_FILTER)
         set(ARG_FILTER "*")
     endif()
@@ -28,5 +28,6 @@ function(corvane_add_gtest name)
         NO_PRETTY_VALUES
         DISCOVERY_TIMEOUT ${discovery_timeout}
         TEST_FILTER "${ARG_FILTER}"
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1"
+                   ${ARG_PROPERTIES})
 endfunction()

@@ -2,16 +2,12 @@
 // made here.
 #include "Toolkit/Application.h"
 
-#include "Base/Exceptions.h"
 #include "Platform/qt/WindowHandle.h"
-#include "Toolkit/Form.h"
 #include "Toolkit/qt/QtControls.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QMessageBox>
-
-#include <algorithm>
 
 namespace Toolkit {
 
@@ -64,45 +60,9 @@ void TApplication::WakeUp() {
         dispatcher->wakeUp();
 }
 
-void TApplication::SetCursor(TCursor cursor) {
-    FCursor = cursor;
-    for (TForm* form : FForms)
-        form->ApplyCursor(cursor);
-}
-
-std::u16string TApplication::ExceptionMessage(std::exception_ptr error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const Exception& e) {
-        return e.Message();
-    } catch (const std::exception& e) {
-        return QString::fromUtf8(e.what()).toStdU16String();
-    } catch (...) {
-        return u"An unknown error occurred";
-    }
-}
-
-void TApplication::HandleException(std::exception_ptr error) noexcept {
-    try {
-        const std::u16string message = ExceptionMessage(error);
-        if (FOnException) {
-            FOnException(message);
-            return;
-        }
-        QMessageBox::critical(QApplication::activeWindow(),
-                              QGuiApplication::applicationDisplayName(),
-                              QtBackend::ToQString(message));
-    } catch (...) {
-        // Showing the message failed as well; nothing more can be told.
-    }
-}
-
-void TApplication::AddForm(TForm& form) {
-    FForms.push_back(&form);
-}
-
-void TApplication::RemoveForm(TForm& form) {
-    std::erase(FForms, &form);
+void TApplication::ShowErrorMessage(const std::u16string& message) {
+    QMessageBox::critical(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(),
+                          QtBackend::ToQString(message));
 }
 
 } // namespace Toolkit

@@ -4,6 +4,7 @@
 #include "Platform/qt/WindowHandle.h"
 #include "Toolkit/Align.h"
 #include "Toolkit/Application.h"
+#include "Toolkit/FocusOrder.h"
 #include "Toolkit/FormBackend.h"
 #include "Toolkit/qt/QtControls.h"
 
@@ -23,19 +24,6 @@ namespace {
 
 bool Has(const TControlDescriptor& control, TControlFlags flag) {
     return (control.Flags & flag) != 0;
-}
-
-bool CanTakeFocus(TControlKind kind) {
-    switch (kind) {
-    case TControlKind::Edit:
-    case TControlKind::CheckBox:
-    case TControlKind::DateField:
-    case TControlKind::Memo:
-    case TControlKind::Button:
-        return true;
-    default:
-        return false;
-    }
 }
 
 void SetColorRole(QWidget& widget, QPalette::ColorRole role, TColor color) {
@@ -77,8 +65,6 @@ private:
     TEntry& Build(const TControlDescriptor& control);
     void Place(const TFormDescriptor& layout);
     void LinkFocusChain(const TFormDescriptor& layout);
-    void CollectFocusChain(std::u16string_view parent, const TFormDescriptor& layout,
-                           std::vector<QWidget*>& chain) const;
     void FocusFirstControl();
     void PressButton(TControlFlags flag);
     TEntry* Find(std::u16string_view name);
@@ -289,51 +275,19 @@ TQtFormBackend::TEntry& TQtFormBackend::Build(const TControlDescriptor& control)
 }
 
 void TQtFormBackend::Place(const TFormDescriptor& layout) {
-    // Parents come before their children, so each parent's size is final when its children
-    // are placed.
-    auto placeChildren = [&](std::u16string_view parent, TRect size, TMargins inset) {
-        std::vector<const TControlDescriptor*> children;
-        std::vector<TEntry*> entries;
-        for (TEntry& entry : FControls)
-            if (entry.Descriptor->Parent == parent) {
-                children.push_back(entry.Descriptor);
-                entries.push_back(&entry);
-            }
-        const std::vector<TRect> places = AlignControls(size, inset, children);
-        for (std::size_t i = 0; i < places.size(); ++i)
-            entries[i]->Widget->setGeometry(places[i].Left, places[i].Top, places[i].Width,
-                                            places[i].Height);
-    };
-    placeChildren(u"", TRect{0, 0, layout.ClientWidth, layout.ClientHeight}, TMargins{});
-    for (TEntry& entry : FControls) {
-        const QRect place = entry.Widget->geometry();
-        placeChildren(entry.Descriptor->Name, TRect{0, 0, place.width(), place.height()},
-                      FreeAreaInset(*entry.Descriptor));
-    }
+    const std::vector<TRect> places = PlaceLayout(layout);
+    for (std::size_t i = 0; i < places.size(); ++i)
+        FControls[i].Widget->setGeometry(places[i].Left, places[i].Top, places[i].Width,
+                                         places[i].Height);
     // Captions that size their labels are applied once the places are known.
     for (TEntry& entry : FControls)
         if (entry.Descriptor->Kind == TControlKind::Label && Has(*entry.Descriptor, cfAutoSize))
             static_cast<TLabel&>(*entry.Control).SetCaption(entry.Descriptor->Caption);
 }
 
-void TQtFormBackend::CollectFocusChain(std::u16string_view parent, const TFormDescriptor& layout,
-                                       std::vector<QWidget*>& chain) const {
-    std::vector<const TEntry*> children;
-    for (const TEntry& entry : FControls)
-        if (entry.Descriptor->Parent == parent && entry.Descriptor->TabOrder >= 0)
-            children.push_back(&entry);
-    std::stable_sort(children.begin(), children.end(), [](const TEntry* a, const TEntry* b) {
-        return a->Descriptor->TabOrder < b->Descriptor->TabOrder;
-    });
-    for (const TEntry* child : children) {
-        if (CanTakeFocus(child->Descriptor->Kind))
-            chain.push_back(child->Widget);
-        CollectFocusChain(child->Descriptor->Name, layout, chain);
-    }
-}
-
 void TQtFormBackend::LinkFocusChain(const TFormDescriptor& layout) {
-    CollectFocusChain(u"", layout, FFocusChain);
+    for (std::size_t index : FocusOrder(layout))
+        FFocusChain.push_back(FControls[index].Widget);
     for (std::size_t i = 1; i < FFocusChain.size(); ++i)
         QWidget::setTabOrder(FFocusChain[i - 1], FFocusChain[i]);
 }

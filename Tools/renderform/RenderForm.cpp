@@ -1,15 +1,15 @@
 // renderform: draws the verification dialog, as a user sees it after activation with sample
-// values, into a PNG file, without a display (Qt's offscreen platform unless one is chosen).
-// The dialog runs against a minimal host core that offers only the window services.
+// values, into a PNG file: with the system's windows on Windows, with Qt on POSIX (its offscreen
+// platform unless one is chosen, so no display is needed). The dialog runs against a minimal
+// host core that offers only the window services.
+#include "Platform/Locale.h"
 #include "Platform/PlatformTypes.h"
 #include "PluginAPI/HostInterfaces.h"
 #include "Plugins/Corvane/uCorvane.h"
 #include "Toolkit/Application.h"
 
-#include <QByteArray>
-#include <QString>
-
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 namespace {
@@ -85,8 +85,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: renderform <output.png>\n");
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+#if !defined(_WIN32)
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#endif
     try {
         // Activation asks for host services the stub core lacks; the samples replace what it
         // would have shown, so its error is of no interest here.
@@ -96,16 +97,11 @@ int main(int argc, char* argv[]) {
         dialog.Show();
         Toolkit::Application().ProcessMessages();
         FillWithSamples(dialog);
-        const QString path = QString::fromLocal8Bit(argv[1]);
-        dialog.SaveImage(path.toStdU16String());
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "renderform: %s\n", e.what());
-        return 1;
+        dialog.SaveImage(Platform::FromAnsiCodePage(argv[1]));
     } catch (...) {
         const std::u16string message =
             Toolkit::TApplication::ExceptionMessage(std::current_exception());
-        std::fprintf(stderr, "renderform: %s\n",
-                     QString::fromStdU16String(message).toLocal8Bit().constData());
+        std::fprintf(stderr, "renderform: %s\n", Platform::ToAnsiCodePage(message).c_str());
         return 1;
     }
     return 0;

@@ -2,10 +2,11 @@
 //
 // Modal displays run their own message loop, so a test hands ShowModalWhile what to do once the
 // form is shown and activated; a watchdog ends a display that a broken close would leave open.
-// TRecordedErrors replaces the error message box for the fixture's lifetime.
+// TRecordedErrors (RecordedErrors.h) replaces the error message box for the fixture's lifetime.
 #pragma once
 
 #include "Platform/qt/WindowHandle.h"
+#include "RecordedErrors.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 
@@ -16,8 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
-#include <vector>
 
 // The modal result the watchdog ends a display with.
 inline constexpr Toolkit::TModalResult WatchdogResult = 99;
@@ -51,20 +50,3 @@ inline Toolkit::TModalResult ShowModalWhile(Toolkit::TForm& form,
     watchdog.start(5000);
     return form.ShowModal();
 }
-
-// Collects the messages of exceptions that escape event handlers instead of showing them.
-class TRecordedErrors {
-public:
-    TRecordedErrors() {
-        Toolkit::Application().SetOnException(
-            [this](const std::u16string& message) { FMessages.push_back(message); });
-    }
-    ~TRecordedErrors() { Toolkit::Application().SetOnException({}); }
-    TRecordedErrors(const TRecordedErrors&) = delete;
-    TRecordedErrors& operator=(const TRecordedErrors&) = delete;
-
-    const std::vector<std::u16string>& Messages() const { return FMessages; }
-
-private:
-    std::vector<std::u16string> FMessages;
-};
