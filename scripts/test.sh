@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds everything under AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs the whole suite, then the fuzz targets for a fixed run count,
-# then cross-builds the Windows DLL and runs its suite under Wine.
+# UndefinedBehaviorSanitizer, runs the whole suite, then the fuzz targets for a fixed run count.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-bash scripts/install-wine.sh
 
 # Includes run down the layers (the order is in the script and the README).
 bash scripts/check-layers.sh
@@ -21,4 +19,3 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 ctest --preset fuzz
 
-bash scripts/wine-tests.sh
