@@ -5,8 +5,8 @@
 #include "Platform/Icons.h"
 #include "PluginForm/PluginForm.h"
 #include "tests/support/FakeHost.h"
+#include "tests/support/ImageIcon.h"
 
-#include <QBuffer>
 #include <QImage>
 
 #include <gmock/gmock.h>
@@ -42,12 +42,7 @@ const TFormDescriptor Layout = {.Name = u"frmPlain",
 HICON MakeIcon(int size) {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::blue);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return Platform::CreateIconFromImageData(reinterpret_cast<const std::uint8_t*>(png.constData()),
-                                             static_cast<std::size_t>(png.size()));
+    return IconFromImage(image);
 }
 
 class PluginForm : public testing::Test {

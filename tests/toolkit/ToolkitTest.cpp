@@ -2,6 +2,7 @@
 // answers, deferred close, errors in handlers, the busy pointer, the owner window and icon
 // handles. The cases that need no backend's own means are in PortableToolkitTest.cpp.
 #include "tests/support/DialogTestSupport.h"
+#include "tests/support/ImageIcon.h"
 #include "tests/support/TestForm.h"
 
 #include "Base/Exceptions.h"
@@ -9,7 +10,6 @@
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -143,15 +143,8 @@ TEST(PlatformIcons, SettingAnIconReturnsTheOneTheWindowHeld) {
     const std::size_t before = Platform::LiveIconCount();
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
-    const HICON first =
-        Platform::CreateIconFromImageData(bytes, static_cast<std::size_t>(png.size()));
-    const HICON second =
-        Platform::CreateIconFromImageData(bytes, static_cast<std::size_t>(png.size()));
+    const HICON first = IconFromImage(image);
+    const HICON second = IconFromImage(image);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(Platform::LiveIconCount(), before + 2);
