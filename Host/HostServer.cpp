@@ -137,7 +137,7 @@ HRESULT PLUGIN_STDCALL THostServer::RecordExists(BSTR table, BSTR condition, LON
         RequireResultPointer(exists);
         *exists = 0;
         auto statement = TranslateExistsTest(SysStringView(table), SysStringView(condition));
-        *exists = FLogbook.Query(statement, 1).Rows.empty() ? 0 : HostTrue;
+        *exists = FLogbook.Exists(statement) ? HostTrue : 0;
     });
 }
 

@@ -34,22 +34,6 @@ bool TLogDateTime::IsValid() const {
            Minute < 60 && Second >= 0 && Second < 60;
 }
 
-std::string TLogDateTime::StoredText() const {
-    // Written digit by digit: this runs for every date of every statement.
-    std::string text = "0000-00-00 00:00:00";
-    auto put = [&text](std::size_t end, int value) {
-        for (std::size_t at = end; at-- > end - (end == 4 ? 4 : 2); value /= 10)
-            text[at] = static_cast<char>('0' + value % 10);
-    };
-    put(4, Year);
-    put(7, Month);
-    put(10, Day);
-    put(13, Hour);
-    put(16, Minute);
-    put(19, Second);
-    return text;
-}
-
 std::optional<TLogDateTime> ParseLogDateTime(std::string_view text) {
     if (text.size() != 10 && text.size() != 16 && text.size() != 19)
         return std::nullopt;

@@ -61,6 +61,11 @@ TSqlValue ColumnValue(sqlite3_stmt* stmt, int column) {
     }
 }
 
+void RequireSelect(const TSqlStatement& statement) {
+    if (statement.Kind != TSqlStatementKind::Select)
+        ThrowDatabaseError("A query needs a SELECT statement");
+}
+
 } // namespace
 
 TLogbook::TLogbook(const std::string& path) : FPath(path) {
@@ -83,7 +88,10 @@ TLogbook::TLogbook(const std::string& path) : FPath(path) {
         // keeps part of a transaction, and a commit does not wait for the disk.
         Run("PRAGMA journal_mode=WAL");
         Run("PRAGMA synchronous=NORMAL");
-        Run("PRAGMA mmap_size=268435456");
+        // An UPDATE inside the write transaction keeps the pages it changes in a statement
+        // journal, so that a refused statement alone is undone. Kept in memory, it costs a copy
+        // of a page per statement instead of two writes to a temporary file.
+        Run("PRAGMA temp_store=MEMORY");
         Run(Schema);
         AddMissingColumns();
     } catch (...) {
@@ -125,8 +133,7 @@ void TLogbook::Run(const char* sql) {
 }
 
 TResultSet TLogbook::Query(const TSqlStatement& statement, std::size_t maxRows) {
-    if (statement.Kind != TSqlStatementKind::Select)
-        ThrowDatabaseError("A query needs a SELECT statement");
+    RequireSelect(statement);
     TPreparedStatement prepared(*FCache, statement);
     auto* stmt = prepared.Get();
     TResultSet result;
@@ -149,6 +156,15 @@ TResultSet TLogbook::Query(const TSqlStatement& statement, std::size_t maxRows) 
             row.push_back(ColumnValue(stmt, i));
     }
     return result;
+}
+
+bool TLogbook::Exists(const TSqlStatement& statement) {
+    RequireSelect(statement);
+    TPreparedStatement prepared(*FCache, statement);
+    const int rc = prepared.Step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        Fail(FDatabase, "Query failed");
+    return rc == SQLITE_ROW;
 }
 
 void TLogbook::Begin() {
@@ -202,18 +218,17 @@ std::size_t TLogbook::AddQsos(const std::vector<TQsoRecord>& qsos) {
     std::size_t added = 0;
     try {
         for (const auto& qso : qsos) {
-            const std::u16string date = Platform::Utf8ToUtf16(qso.QsoDate.StoredText());
+            const std::u16string date = qso.QsoDate.StoredText16();
             TSqlStatement probe = exists;
             probe.Parameters = {qso.LogName, qso.Call, qso.Band, qso.Mode, date};
-            if (!Query(probe, 1).Rows.empty())
+            if (Exists(probe))
                 continue;
             TSqlStatement add{
                 TSqlStatementKind::Update,
                 insert,
                 {qso.LogName, date, qso.Call, qso.Band, qso.Mode, qso.Iota, qso.GridSquare,
                  std::int64_t{qso.LotwSent}, std::int64_t{qso.LotwRcvd},
-                 qso.LotwRcvdDate ? TSqlValue(Platform::Utf8ToUtf16(qso.LotwRcvdDate->StoredText()))
-                                  : TSqlValue(),
+                 qso.LotwRcvdDate ? TSqlValue(qso.LotwRcvdDate->StoredText16()) : TSqlValue(),
                  qso.OtherFields}};
             TPreparedStatement prepared(*FCache, add);
             if (prepared.Step() != SQLITE_DONE)

@@ -75,6 +75,8 @@ public:
 
     // Runs a SELECT and returns at most `maxRows` rows (all when 0).
     TResultSet Query(const TSqlStatement& statement, std::size_t maxRows = 0);
+    // Runs a SELECT and tells whether it gives a row.
+    bool Exists(const TSqlStatement& statement);
     // Runs an UPDATE. `refusal` receives SQLite's reason when a constraint refused it.
     TExecuteResult Execute(const TSqlStatement& statement, std::string* refusal = nullptr);
     // Adds the QSOs in one transaction, skipping those already present (same log, date, call,

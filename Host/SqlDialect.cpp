@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <forward_list>
 
 namespace RefHost {
 
@@ -19,9 +18,6 @@ using namespace std::string_view_literals;
 enum class TTokenKind { Word, Literal, Symbol, End };
 
 struct TToken {
-    // Provided, so that a new token is not zero-filled before its members are set.
-    TToken() noexcept {}
-
     TTokenKind Kind = TTokenKind::End;
     std::u16string_view Text;  // the source characters (upper-cased words compare on Upper)
     std::u16string_view Upper; // words only: the source itself when it is upper case
@@ -64,30 +60,23 @@ std::u16string Upper(std::u16string_view text) {
                        std::to_string(position) + " in \"" + Platform::Utf16ToUtf8(source) + "\"");
 }
 
-// Splits dialect text into tokens; literals are decoded on the way. Words that are not upper
-// case are upper-cased into `upperWords`, which must outlive the tokens.
+// Splits dialect text into tokens, one at a time; literals are decoded on the way.
 class TTokenizer {
 public:
-    TTokenizer(std::u16string_view source, std::forward_list<std::u16string>& upperWords)
-        : FSource(source), FUpperWords(upperWords) {}
+    explicit TTokenizer(std::u16string_view source) : FSource(source) {}
 
-    std::vector<TToken> Tokens() {
-        std::vector<TToken> tokens;
-        tokens.reserve(FSource.size() / 4 + 2);
-        for (;;) {
-            while (FPos < FSource.size() && IsBlank(FSource[FPos]))
-                ++FPos;
-            // Each token is made in its place: building it aside and moving it costs more.
-            TToken& token = tokens.emplace_back();
-            token.Position = FPos + 1;
-            if (FPos == FSource.size())
-                return tokens; // the end
-            Next(token);
-        }
-    }
-
-private:
+    // Makes `token` the next token of the source (the end once it is used up). The upper-case
+    // form of a word that is not upper case lives in the tokenizer until the next call.
     void Next(TToken& token) {
+        while (FPos < FSource.size() && IsBlank(FSource[FPos]))
+            ++FPos;
+        token.Kind = TTokenKind::End;
+        token.Text = {};
+        token.Upper = {};
+        token.Value = std::monostate{};
+        token.Position = FPos + 1;
+        if (FPos == FSource.size())
+            return;
         const std::size_t start = FPos;
         const char16_t c = FSource[FPos];
         if (IsWordStart(c)) {
@@ -106,11 +95,14 @@ private:
         }
     }
 
+private:
     void Word(TToken& token, std::u16string_view text) {
         std::u16string_view upper = text;
         if (std::any_of(text.begin(), text.end(),
-                        [](char16_t c) { return c >= u'a' && c <= u'z'; }))
-            upper = FUpperWords.emplace_front(Upper(text));
+                        [](char16_t c) { return c >= u'a' && c <= u'z'; })) {
+            FUpper = Upper(text);
+            upper = FUpper;
+        }
         token.Text = text;
         if (upper == u"TRUE"sv || upper == u"FALSE"sv) {
             token.Kind = TTokenKind::Literal;
@@ -193,10 +185,9 @@ private:
                  "a date literal that is not a real yyyy-mm-dd [hh:mm] date (#" +
                      Platform::Utf16ToUtf8(body) + "#)");
         FPos = close + 1;
-        const std::string stored = date->StoredText();
         token.Kind = TTokenKind::Literal;
         token.Text = FSource.substr(start, FPos - start);
-        token.Value.emplace<std::u16string>(stored.begin(), stored.end());
+        token.Value = date->StoredText16();
     }
 
     void Symbol(TToken& token, std::size_t start) {
@@ -226,19 +217,18 @@ private:
     }
 
     std::u16string_view FSource;
-    std::forward_list<std::u16string>& FUpperWords;
+    std::u16string FUpper;
     std::size_t FPos = 0;
 };
 
-// Recursive-descent parser over the tokens; writes the SQLite text as it accepts the input.
+// Recursive-descent parser with one token of look-ahead; writes the SQLite text as it accepts
+// the input.
 class TParser {
 public:
-    explicit TParser(std::u16string_view source)
-        : FSource(source), FTokens(TTokenizer(source, FUpperWords).Tokens()) {
+    explicit TParser(std::u16string_view source) : FSource(source), FTokenizer(source) {
+        FTokenizer.Next(FToken);
         FResult.Sql.reserve(source.size() + 16); // literals shrink to "?", an exists test grows
-        FResult.Parameters.reserve(static_cast<std::size_t>(
-            std::count_if(FTokens.begin(), FTokens.end(),
-                          [](const TToken& token) { return token.Kind == TTokenKind::Literal; })));
+        FResult.Parameters.reserve(TypicalValues);
     }
 
     TSqlStatement Statement() {
@@ -265,8 +255,16 @@ public:
     }
 
 private:
-    const TToken& Peek() const { return FTokens[FIndex]; }
-    const TToken& Take() { return FTokens[FIndex++]; }
+    // The plug-ins' statements bind at most about a dozen values.
+    static constexpr std::size_t TypicalValues = 12;
+
+    const TToken& Peek() const { return FToken; }
+    // Moves on to the next token; gives the source text of the one passed.
+    std::u16string_view Take() {
+        const std::u16string_view text = FToken.Text;
+        FTokenizer.Next(FToken);
+        return text;
+    }
     bool PeekSymbol(std::u16string_view symbol) const {
         return Peek().Kind == TTokenKind::Symbol && Peek().Text == symbol;
     }
@@ -309,13 +307,14 @@ private:
     void Name() {
         if (Peek().Kind != TTokenKind::Word || IsKeyword(Peek().Upper))
             Expected("a name");
-        Emit(Take().Text);
+        Emit(Take());
     }
 
     void Literal() {
         if (Peek().Kind != TTokenKind::Literal)
             Expected("a literal");
-        FResult.Parameters.push_back(std::move(FTokens[FIndex++].Value));
+        FResult.Parameters.push_back(std::move(FToken.Value));
+        FTokenizer.Next(FToken);
         Emit(u"?"sv);
     }
 
@@ -427,7 +426,7 @@ private:
         if (Peek().Kind != TTokenKind::Symbol ||
             std::find(Operators.begin(), Operators.end(), Peek().Text) == Operators.end())
             Expected("a comparison (=, <, <=, >, >=, <>)");
-        Emit(Take().Text);
+        Emit(Take());
         Operand();
     }
 
@@ -442,9 +441,8 @@ private:
     }
 
     std::u16string_view FSource;
-    std::forward_list<std::u16string> FUpperWords; // before FTokens, which view into it
-    std::vector<TToken> FTokens;
-    std::size_t FIndex = 0;
+    TTokenizer FTokenizer;
+    TToken FToken; // the next token, not yet accepted
     TSqlStatement FResult;
 };
 

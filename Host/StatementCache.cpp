@@ -113,6 +113,14 @@ void TStatementCache::Finalise(TShape& shape) {
 
 TPreparedStatement::TPreparedStatement(TStatementCache& cache, const TSqlStatement& statement)
     : FCache(cache), FSql(statement.Sql), FStatement(cache.Acquire(statement.Sql)) {
+    if (static_cast<std::size_t>(sqlite3_bind_parameter_count(FStatement)) !=
+        statement.Parameters.size()) {
+        const int expected = sqlite3_bind_parameter_count(FStatement);
+        sqlite3_finalize(FStatement);
+        ThrowDatabaseError("The statement \"" + Platform::Utf16ToUtf8(statement.Sql) + "\" takes " +
+                           std::to_string(expected) + " values, not " +
+                           std::to_string(statement.Parameters.size()));
+    }
     int index = 1;
     for (const auto& value : statement.Parameters) {
         int rc = SQLITE_OK;

@@ -3,13 +3,13 @@
 // The SQL service binds every literal of a statement as a parameter, so statements that differ
 // only in their values share one text, and a verification's hundreds of thousands of statements
 // come in a handful of shapes. A lease (TPreparedStatement) takes a free prepared statement of
-// its text from the cache, or prepares one, binds the parameters and hands the statement back
-// at its end, reset and unbound, for the next statement of that shape. A statement whose step
-// failed is finalised instead, so that nothing of a failure is ever reused. The cache keeps the
-// statements of at most `capacity` texts: a text beyond them pushes out the statements of the
-// text used least recently. Closing the cache (its destructor) finalises every statement it
-// holds; every lease must have ended before. Failures to prepare or bind throw EHostError of
-// class "EDatabaseError". One thread at a time.
+// its text from the cache, or prepares one, binds the parameters (a statement must give a value
+// for every placeholder) and hands the statement back at its end, reset and unbound, for the
+// next statement of that shape. A statement whose step failed is finalised instead, so that
+// nothing of a failure is ever reused. The cache keeps the statements of at most `capacity`
+// texts: a text beyond them pushes out the statements of the text used least recently. Closing the
+// cache (its destructor) finalises every statement it holds; every lease must have ended before.
+// Failures to prepare or bind throw EHostError of class "EDatabaseError". One thread at a time.
 #pragma once
 
 #include "Host/SqlDialect.h"

@@ -15,7 +15,7 @@ function(corvane_add_gtest name)
     if(WIN32)
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest
                               CorvaneWineTestMain)
-        set(discovery_timeout 120)
+        set(discovery_timeout 200)
     else()
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest
                               GTest::gtest_main)

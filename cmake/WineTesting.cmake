@@ -19,11 +19,7 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 # (its build defines GTest::gtest and GTest::gmock)
 add_subdirectory(${CORVANE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-find_program(CORVANE_WINE wine)
-if(NOT CORVANE_WINE)
-    set(CORVANE_WINE wine)
-endif()
 set(CORVANE_WINE_PREFIX ${CMAKE_BINARY_DIR}/wine CACHE PATH "The Wine prefix the tests use")
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_COMMAND} -E env WINEPREFIX=${CORVANE_WINE_PREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-    ${CORVANE_WINE})
+    ${CMAKE_COMMAND} -E env WINEPREFIX=${CORVANE_WINE_PREFIX} WINEDEBUG=-all
+    bash ${PROJECT_SOURCE_DIR}/tests/win32/wine-run.sh)

@@ -76,7 +76,10 @@ void Answer(const TFixtureResponse& response, httplib::Response& out) {
     case TTransfer::Hangup:
         std::_Exit(0); // the kernel closes the connection with the process
     case TTransfer::Silent:
-        std::this_thread::sleep_for(std::chrono::minutes(10));
+        // Silent until the service stops (which a pending answer would otherwise hold up).
+        for (const auto until = Clock::now() + std::chrono::minutes(10);
+             !StopRequested && Clock::now() < until;)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         std::_Exit(0);
     case TTransfer::Trickle:
         out.set_chunked_content_provider(response.ContentType, [body = response.Body](
@@ -221,6 +224,7 @@ int main(int argc, char** argv) {
                 now - started > std::chrono::seconds(limitSeconds))
                 break;
         }
+        StopRequested = true;
         server->stop();
     });
     server->listen_after_bind();

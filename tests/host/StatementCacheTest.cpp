@@ -2,6 +2,8 @@
 // nothing of a failed statement reused.
 #include "Host/StatementCache.h"
 
+#include "Host/HostError.h"
+
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
@@ -70,6 +72,17 @@ TEST_F(StatementCacheTest, FinalisesAStatementWhoseStepFailed) {
     EXPECT_EQ(Cache->Held(), 0u);
     EXPECT_EQ(Run(Insert, 2), SQLITE_DONE);
     EXPECT_EQ(Cache->Prepared(), 2u);
+}
+
+TEST_F(StatementCacheTest, RefusesAStatementWithoutAValueForEachPlaceholder) {
+    // A statement short of values would otherwise run with NULL in their place.
+    EXPECT_EQ(Run(Insert, 1), SQLITE_DONE);
+    for (const std::vector<TSqlValue>& values :
+         {std::vector<TSqlValue>{}, std::vector<TSqlValue>{std::int64_t{1}, std::int64_t{2}}}) {
+        const TSqlStatement statement{TSqlStatementKind::Update, Insert, values};
+        EXPECT_THROW(TPreparedStatement(*Cache, statement), EHostError);
+    }
+    EXPECT_EQ(Run(Insert, 2), SQLITE_DONE);
 }
 
 } // namespace

@@ -5,7 +5,8 @@
 // request, once the handshake is done. The request's query carries the password, and a refusal
 // at that point does not stop the request everywhere, so a HEAD request without the query proves
 // the server first; the real request follows on the connection it opened. WinHTTP's receive
-// timeout ends a silent transfer; the stall rule and the body cap are checked between reads.
+// timeouts (for the headers and for each read) end a silent transfer; the stall rule and the
+// body cap are checked between reads.
 #include "Plugins/Corvane/HttpTransport.h"
 
 #include "Platform/Files.h"
@@ -228,8 +229,10 @@ TTransferFailure ClassifyFailure(DWORD error) {
     case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
         return TTransferFailure::SecureChannelFailed;
     case ERROR_WINHTTP_TIMEOUT:
+    case WSAETIMEDOUT: // Wine passes its socket's timeout on as it is
         return TTransferFailure::NoAnswer;
     case ERROR_WINHTTP_CONNECTION_ERROR:
+    case WSAECONNRESET:
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
         return TTransferFailure::ConnectionLost;
     case ERROR_NOT_ENOUGH_MEMORY:
@@ -389,6 +392,12 @@ private:
         DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
         if (!WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never))
             return false;
+        // The wait for the response's headers has a limit of its own (90 s on Windows, none
+        // under Wine); a server that stays silent after the request is ended by the stall window.
+        DWORD headersWait = static_cast<DWORD>(Milliseconds(FLimits.StallWindow));
+        if (!WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersWait,
+                              sizeof headersWait))
+            return false;
         // The bundle may vouch for an authority the system does not know: WinHTTP lets such a
         // chain (and a name it may not know how to match) through, and CheckServer decides.
         DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
@@ -441,13 +450,17 @@ private:
                 // Only no help: the body grows as it comes.
             }
         }
+        // At the end, a body shorter than announced was cut off.
+        const auto complete = [&] {
+            return !length || body.size() >= *length || Fail(TTransferFailure::ConnectionLost);
+        };
         TStallWatch stallWatch(FLimits, TStallWatch::TClock::now());
         for (;;) {
             DWORD available = 0;
             if (!WinHttpQueryDataAvailable(request, &available))
                 return FailWithLastError();
-            if (available == 0) // the end: a body shorter than announced was cut off
-                return !length || body.size() >= *length || Fail(TTransferFailure::ConnectionLost);
+            if (available == 0)
+                return complete();
             if (body.size() + available > cap)
                 return Fail(TTransferFailure::BodyTooLarge);
             const std::size_t start = body.size();
@@ -460,6 +473,8 @@ private:
             if (!WinHttpReadData(request, body.data() + start, available, &read))
                 return FailWithLastError();
             body.resize(start + read);
+            if (read == 0) // the end, however much was said to be available
+                return complete();
             if (const auto stalled = stallWatch.Check(TStallWatch::TClock::now(), body.size()))
                 return Fail(*stalled);
         }
