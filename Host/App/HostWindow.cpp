@@ -9,9 +9,9 @@
 #include "Platform/Icons.h"
 #include "Platform/IniFile.h"
 #include "Platform/Locale.h"
+#include "Platform/qt/ImageIcon.h"
 #include "Platform/qt/WindowHandle.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -50,15 +50,6 @@ QPixmap IconImage(int size) {
     return pixmap;
 }
 
-HICON MakeIcon(const QPixmap& image) {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return Platform::CreateIconFromImageData(reinterpret_cast<const std::uint8_t*>(png.constData()),
-                                             static_cast<std::size_t>(png.size()));
-}
-
 constexpr char16_t LayoutSection[] = u"refhost window";
 const QString AdifFilter = QStringLiteral("ADIF logs (*.adi *.adif *.ADI);;All files (*)");
 
@@ -81,8 +72,8 @@ THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString
     icon.addPixmap(small);
     icon.addPixmap(large);
     setWindowIcon(icon);
-    FSmallIcon = MakeIcon(small);
-    FLargeIcon = MakeIcon(large);
+    FSmallIcon = Platform::CreateIconFromImage(small.toImage());
+    FLargeIcon = Platform::CreateIconFromImage(large.toImage());
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Import ADIF..."), this, &THostWindow::ImportAdif);

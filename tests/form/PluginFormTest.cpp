@@ -3,9 +3,9 @@
 
 #include "Base/Exceptions.h"
 #include "Platform/Icons.h"
+#include "Platform/qt/ImageIcon.h"
 #include "PluginForm/PluginForm.h"
 #include "tests/support/FakeHost.h"
-#include "tests/support/ImageIcon.h"
 
 #include <QImage>
 
@@ -42,7 +42,7 @@ const TFormDescriptor Layout = {.Name = u"frmPlain",
 HICON MakeIcon(int size) {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::blue);
-    return IconFromImage(image);
+    return Platform::CreateIconFromImage(image);
 }
 
 class PluginForm : public testing::Test {

@@ -2,11 +2,11 @@
 // answers, deferred close, errors in handlers, the busy pointer, the owner window and icon
 // handles. The cases that need no backend's own means are in PortableToolkitTest.cpp.
 #include "tests/support/DialogTestSupport.h"
-#include "tests/support/ImageIcon.h"
 #include "tests/support/TestForm.h"
 
 #include "Base/Exceptions.h"
 #include "Platform/Icons.h"
+#include "Platform/qt/ImageIcon.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 
@@ -143,8 +143,8 @@ TEST(PlatformIcons, SettingAnIconReturnsTheOneTheWindowHeld) {
     const std::size_t before = Platform::LiveIconCount();
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(Qt::red);
-    const HICON first = IconFromImage(image);
-    const HICON second = IconFromImage(image);
+    const HICON first = Platform::CreateIconFromImage(image);
+    const HICON second = Platform::CreateIconFromImage(image);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(Platform::LiveIconCount(), before + 2);
