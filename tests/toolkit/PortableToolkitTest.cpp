@@ -141,10 +141,7 @@ TEST(ToolkitControls, MemoScrollsByLinesAsFarAsTheTextGoes) {
     TTestForm form;
     form.Show();
     TMemo& memo = form.Control<TMemo>(u"mLog");
-    std::u16string text;
-    for (int i = 0; i < 30; ++i)
-        text += u"line\r\n";
-    memo.SetText(text);
+    memo.SetText(LinesOfText(30));
     EXPECT_EQ(memo.TopLine(), 0);
     memo.LineScroll(0, 5);
     EXPECT_EQ(memo.TopLine(), 5);

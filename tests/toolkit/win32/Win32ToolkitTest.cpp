@@ -220,10 +220,7 @@ TEST(ToolkitControls, MemoScrollMovesTheWindowsFirstVisibleLine) {
     TTestForm form;
     form.Show();
     TMemo& memo = form.Control<TMemo>(u"mLog");
-    std::u16string text;
-    for (int i = 0; i < 30; ++i)
-        text += u"line\r\n";
-    memo.SetText(text);
+    memo.SetText(LinesOfText(30));
     memo.LineScroll(0, 5);
     EXPECT_EQ(SendMessageW(Window(form, u"mLog"), EM_GETFIRSTVISIBLELINE, 0, 0), 5);
 }
