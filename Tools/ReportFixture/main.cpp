@@ -76,7 +76,8 @@ void Answer(const TFixtureResponse& response, httplib::Response& out) {
     case TTransfer::Hangup:
         std::_Exit(0); // the kernel closes the connection with the process
     case TTransfer::Silent:
-        // Silent until the service stops (which a pending answer would otherwise hold up).
+        // Silent for ten minutes, or until SIGTERM or SIGINT (for which a pending answer would
+        // otherwise hold the service up); stopping when idle waits for it.
         for (const auto until = Clock::now() + std::chrono::minutes(10);
              !StopRequested && Clock::now() < until;)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -224,7 +225,6 @@ int main(int argc, char** argv) {
                 now - started > std::chrono::seconds(limitSeconds))
                 break;
         }
-        StopRequested = true;
         server->stop();
     });
     server->listen_after_bind();
