@@ -75,13 +75,30 @@ THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString
     FSmallIcon = Platform::CreateIconFromImage(small.toImage());
     FLargeIcon = Platform::CreateIconFromImage(large.toImage());
 
+    BuildMenus();
+    BuildTable();
+    setCentralWidget(FTable);
+    statusBar()->addPermanentWidget(FCounts, 1);
+    resize(980, 560);
+    RestoreLayout();
+    Reload();
+}
+
+THostWindow::~THostWindow() {
+    Platform::DestroyIcon(FSmallIcon);
+    Platform::DestroyIcon(FLargeIcon);
+}
+
+void THostWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Import ADIF..."), this, &THostWindow::ImportAdif);
     file->addAction(QStringLiteral("&Export ADIF..."), this, &THostWindow::ExportAdif);
     file->addSeparator();
     file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
     FPlugins = menuBar()->addMenu(QStringLiteral("&Plugins"));
+}
 
+void THostWindow::BuildTable() {
     auto* sorted = new QSortFilterProxyModel(this);
     sorted->setSourceModel(FModel);
     sorted->setSortRole(Qt::UserRole);
@@ -109,16 +126,6 @@ THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString
         QStringLiteral("Confirmed on__")};
     for (int column = 0; column < TLogTableModel::Columns; ++column)
         header->resizeSection(column, widthOf(samples[column]));
-    setCentralWidget(FTable);
-    statusBar()->addPermanentWidget(FCounts, 1);
-    resize(980, 560);
-    RestoreLayout();
-    Reload();
-}
-
-THostWindow::~THostWindow() {
-    Platform::DestroyIcon(FSmallIcon);
-    Platform::DestroyIcon(FLargeIcon);
 }
 
 HWND THostWindow::Handle() {
