@@ -136,7 +136,7 @@ HRESULT PLUGIN_STDCALL THostServer::RecordExists(BSTR table, BSTR condition, LON
     return Run("IHostServer.RecordExists", 0, [&] {
         RequireResultPointer(exists);
         *exists = 0;
-        auto statement = TranslateExistsTest(SysStringView(table), SysStringView(condition));
+        auto statement = FTranslator.ExistsTest(SysStringView(table), SysStringView(condition));
         *exists = FLogbook.Exists(statement) ? HostTrue : 0;
     });
 }
@@ -153,7 +153,7 @@ HRESULT PLUGIN_STDCALL THostServer::OpenQuery(LONG handle, BSTR sql) {
     return Run("IHostServer.OpenQuery", handle, [&] {
         auto& query = Query(handle);
         query.Open = false;
-        auto statement = TranslateStatement(SysStringView(sql));
+        auto statement = FTranslator.Statement(SysStringView(sql));
         if (statement.Kind != TSqlStatementKind::Select)
             ThrowDatabaseError("A query opens a SELECT statement, not \"" +
                                Platform::Utf16ToUtf8(SysStringView(sql)) + "\"");
@@ -240,7 +240,7 @@ HRESULT PLUGIN_STDCALL THostServer::ExecuteSQL(BSTR statement, LONG* executed) {
         RequireResultPointer(executed);
         *executed = 0;
         const auto text = SysStringView(statement);
-        auto translated = TranslateStatement(text);
+        auto translated = FTranslator.Statement(text);
         if (translated.Kind != TSqlStatementKind::Update)
             ThrowDatabaseError("ExecuteSQL runs an UPDATE statement, not \"" +
                                Platform::Utf16ToUtf8(text) + "\"");

@@ -107,6 +107,7 @@ private:
     TLogbook& FLogbook;
     THostCalls& FCalls;
     std::map<LONG, TQuery> FQueries;
+    TSqlTranslator FTranslator;
     LONG FNextHandle = 1;
     // The handle whose unit holds the logbook's open write transaction, or 0.
     LONG FUnitOwner = 0;

@@ -65,6 +65,12 @@ class TTokenizer {
 public:
     explicit TTokenizer(std::u16string_view source) : FSource(source) {}
 
+    // Makes `token` the token that starts at `position` (0-based).
+    void NextAt(std::size_t position, TToken& token) {
+        FPos = position;
+        Next(token);
+    }
+
     // Makes `token` the next token of the source (the end once it is used up). The upper-case
     // form of a word that is not upper case lives in the tokenizer until the next call.
     void Next(TToken& token) {
@@ -225,7 +231,9 @@ private:
 // the input.
 class TParser {
 public:
-    explicit TParser(std::u16string_view source) : FSource(source), FTokenizer(source) {
+    // `literalOffsets`, when given, receives the 0-based source offset of each bound literal.
+    explicit TParser(std::u16string_view source, std::vector<std::size_t>* literalOffsets = nullptr)
+        : FSource(source), FTokenizer(source), FLiteralOffsets(literalOffsets) {
         FTokenizer.Next(FToken);
         FResult.Sql.reserve(source.size() + 16); // literals shrink to "?", an exists test grows
         FResult.Parameters.reserve(TypicalValues);
@@ -314,6 +322,8 @@ private:
         if (Peek().Kind != TTokenKind::Literal)
             Expected("a literal");
         FResult.Parameters.push_back(std::move(FToken.Value));
+        if (FLiteralOffsets)
+            FLiteralOffsets->push_back(FToken.Position - 1);
         FTokenizer.Next(FToken);
         Emit(u"?"sv);
     }
@@ -444,11 +454,73 @@ private:
     TTokenizer FTokenizer;
     TToken FToken; // the next token, not yet accepted
     TSqlStatement FResult;
+    std::vector<std::size_t>* FLiteralOffsets;
 };
 
 bool IsPlainName(std::u16string_view name) {
     return !name.empty() && IsWordStart(name[0]) &&
            std::all_of(name.begin(), name.end(), IsWordChar) && !IsKeyword(Upper(name));
+}
+
+void RequirePlainName(std::u16string_view table) {
+    if (!IsPlainName(table))
+        ThrowDatabaseError("Invalid table name \"" + Platform::Utf16ToUtf8(table) + "\"");
+}
+
+// Stands for a literal in a shape key; never part of a statement the dialect accepts.
+constexpr char16_t LiteralMark = u'\x01';
+
+// Appends the shape of `source` to `key`: its text with each literal replaced by LiteralMark
+// and a letter for its kind, word by word as the tokenizer reads it; the literals' offsets go to
+// `literals`. False when the text cannot be keyed (an unterminated literal, a LiteralMark): the
+// full translation then gives the error.
+bool AppendShape(std::u16string_view source, std::u16string& key,
+                 std::vector<std::size_t>& literals) {
+    const std::size_t size = source.size();
+    std::size_t run = 0; // the start of the text not yet appended
+    std::size_t pos = 0;
+    while (pos < size) {
+        const char16_t c = source[pos];
+        const std::size_t start = pos;
+        char16_t kind = 0;
+        if (IsWordStart(c)) {
+            while (++pos < size && IsWordChar(source[pos])) {
+            }
+            continue;
+        }
+        if (IsDigit(c) || (c == u'-' && pos + 1 < size && IsDigit(source[pos + 1]))) {
+            kind = u'n';
+            ++pos;
+            while (pos < size && (IsDigit(source[pos]) || source[pos] == u'.'))
+                ++pos;
+        } else if (c == u'\'') {
+            kind = u't';
+            do {
+                const auto quote = source.find(u'\'', pos + 1);
+                if (quote == std::u16string_view::npos)
+                    return false;
+                pos = quote + 1;
+            } while (pos < size && source[pos] == u'\''); // a doubled quote
+        } else if (c == u'#') {
+            kind = u'd';
+            const auto close = source.find(u'#', pos + 1);
+            if (close == std::u16string_view::npos)
+                return false;
+            pos = close + 1;
+        } else if (c == LiteralMark) {
+            return false;
+        } else {
+            ++pos;
+            continue;
+        }
+        key.append(source.substr(run, start - run));
+        key.push_back(LiteralMark);
+        key.push_back(kind);
+        literals.push_back(start);
+        run = pos;
+    }
+    key.append(source.substr(run));
+    return true;
 }
 
 } // namespace
@@ -458,9 +530,76 @@ TSqlStatement TranslateStatement(std::u16string_view statement) {
 }
 
 TSqlStatement TranslateExistsTest(std::u16string_view table, std::u16string_view condition) {
-    if (!IsPlainName(table))
-        ThrowDatabaseError("Invalid table name \"" + Platform::Utf16ToUtf8(table) + "\"");
+    RequirePlainName(table);
     return TParser(condition).ExistsTest(table);
+}
+
+TSqlStatement TSqlTranslator::Statement(std::u16string_view statement) {
+    FKey.assign(u"S"sv);
+    return Translate(statement, [&](std::vector<std::size_t>* bound) {
+        return TParser(statement, bound).Statement();
+    });
+}
+
+TSqlStatement TSqlTranslator::ExistsTest(std::u16string_view table, std::u16string_view condition) {
+    // A table of word characters ends at the blank that follows it in the key.
+    if (table.empty() || !std::all_of(table.begin(), table.end(), IsWordChar))
+        return TranslateExistsTest(table, condition);
+    FKey.assign(u"E"sv);
+    FKey.append(table);
+    FKey.push_back(u' ');
+    return Translate(condition, [&](std::vector<std::size_t>* bound) {
+        RequirePlainName(table);
+        return TParser(condition, bound).ExistsTest(table);
+    });
+}
+
+template <class TTranslate>
+TSqlStatement TSqlTranslator::Translate(std::u16string_view source, TTranslate&& translate) {
+    FLiterals.clear();
+    if (!AppendShape(source, FKey, FLiterals))
+        return translate(nullptr);
+    if (auto found = FShapes.find(FKey); found != FShapes.end())
+        return Bind(found->second, source);
+    FBound.clear();
+    TSqlStatement statement = translate(&FBound);
+    Remember(statement);
+    return statement;
+}
+
+TSqlStatement TSqlTranslator::Bind(const TShape& shape, std::u16string_view source) const {
+    TSqlStatement result{shape.Kind, shape.Sql, {}};
+    result.Parameters.reserve(shape.Parameters.size());
+    TTokenizer tokenizer(source);
+    TToken token;
+    for (std::size_t i = 0; i < shape.Parameters.size(); ++i) {
+        if (shape.Literal[i] < 0) {
+            result.Parameters.push_back(shape.Parameters[i]);
+            continue;
+        }
+        tokenizer.NextAt(FLiterals[static_cast<std::size_t>(shape.Literal[i])], token);
+        result.Parameters.push_back(std::move(token.Value));
+    }
+    return result;
+}
+
+void TSqlTranslator::Remember(const TSqlStatement& statement) {
+    TShape shape{statement.Kind, statement.Sql, statement.Parameters, {}};
+    shape.Literal.reserve(FBound.size());
+    std::size_t next = 0; // literals and bound values are both in source order
+    for (std::size_t i = 0; i < FBound.size(); ++i) {
+        if (next < FLiterals.size() && FLiterals[next] == FBound[i]) {
+            shape.Literal.push_back(static_cast<int>(next++));
+            shape.Parameters[i] = std::monostate{};
+        } else {
+            shape.Literal.push_back(-1); // TRUE, FALSE or NULL
+        }
+    }
+    if (next != FLiterals.size())
+        return; // a literal the translation did not bind: not a shape to reuse
+    if (FShapes.size() >= FCapacity)
+        FShapes.clear();
+    FShapes.emplace(FKey, std::move(shape));
 }
 
 } // namespace RefHost

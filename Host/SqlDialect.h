@@ -24,9 +24,11 @@
 // a message naming the problem and its position. Pure functions; thread-safe.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <variant>
 #include <vector>
 
@@ -51,5 +53,47 @@ TSqlStatement TranslateStatement(std::u16string_view statement);
 // The existence test "SELECT 1 FROM <table> WHERE <condition> LIMIT 1"; the table must be a
 // plain name and the condition a dialect condition (without WHERE).
 TSqlStatement TranslateExistsTest(std::u16string_view table, std::u16string_view condition);
+
+// The translations above with a memory of statement shapes. The plug-ins send a few statements
+// again and again with other values: one quick pass over a statement finds its literals (texts
+// in quotes, dates between # signs, numbers) and takes the rest of its text, character for
+// character, as the key of its shape. A shape seen before is not parsed again: only its literals
+// are decoded, and the SQL text and the constant words (TRUE, FALSE, NULL) are those of its
+// first translation. Results and errors are exactly those of TranslateStatement and
+// TranslateExistsTest. Keeps at most `capacity` shapes and forgets them all when one more would
+// exceed that. One thread at a time.
+class TSqlTranslator {
+public:
+    explicit TSqlTranslator(std::size_t capacity = 64) : FCapacity(capacity) {}
+
+    TSqlStatement Statement(std::u16string_view statement);
+    TSqlStatement ExistsTest(std::u16string_view table, std::u16string_view condition);
+
+    // The shapes remembered.
+    std::size_t Shapes() const { return FShapes.size(); }
+
+private:
+    struct TShape {
+        TSqlStatementKind Kind;
+        std::u16string Sql;
+        // The values of the first translation; those of literals are taken anew each time.
+        std::vector<TSqlValue> Parameters;
+        // For each parameter the index of its literal in the statement, or -1 for a constant.
+        std::vector<int> Literal;
+    };
+
+    template <class TTranslate>
+    TSqlStatement Translate(std::u16string_view source, TTranslate&& translate);
+    TSqlStatement Bind(const TShape& shape, std::u16string_view source) const;
+    void Remember(const TSqlStatement& statement);
+
+    std::size_t FCapacity;
+    std::unordered_map<std::u16string, TShape> FShapes;
+    // Reused between calls: the statement's shape key, the offsets of its literals, and the
+    // offsets of the literals the translation bound, in parameter order.
+    std::u16string FKey;
+    std::vector<std::size_t> FLiterals;
+    std::vector<std::size_t> FBound;
+};
 
 } // namespace RefHost

@@ -111,5 +111,111 @@ TEST(SqlDialect, RejectsWhatIsOutsideTheDialect) {
     EXPECT_THROW(TranslateExistsTest(u"LOGS", u"A=1 LIMIT 5"), EHostError);
 }
 
+// The translator with a memory of shapes gives what the full translation gives, on its first
+// sight of a shape and on every later one.
+void ExpectSameAsFullTranslation(TSqlTranslator& translator, const std::u16string& statement) {
+    const auto full = TranslateStatement(statement);
+    const auto remembered = translator.Statement(statement);
+    EXPECT_EQ(remembered.Kind, full.Kind);
+    EXPECT_EQ(remembered.Sql, full.Sql);
+    EXPECT_EQ(remembered.Parameters, full.Parameters)
+        << std::string(statement.begin(), statement.end());
+}
+
+TEST(SqlTranslator, AShapeSeenBeforeBindsItsNewLiteralsAsTheFullTranslation) {
+    // Each pair: a statement, then one of the same shape with other literals.
+    const std::pair<std::u16string, std::u16string> sameShape[] = {
+        {u"SELECT * FROM LOGS WHERE LOGNAME='Main' AND QSODATE<#2018-07-05#",
+         u"SELECT * FROM LOGS WHERE LOGNAME='O''Brien''s #1#' AND QSODATE<#2016-02-29 23:59:58#"},
+        {u"SELECT * FROM LOGS WHERE LOGNAME='' AND ID>5",
+         u"SELECT * FROM LOGS WHERE LOGNAME='''' AND ID>-2.5"},
+        {u"SELECT * FROM LOGS WHERE LOGNAME='a # b' AND #2018-01-01#<QSODATE",
+         u"SELECT * FROM LOGS WHERE LOGNAME='TRUE AND ID=5 \x01n' AND #2018-01-01 00:01#<QSODATE"},
+        {u"UPDATE LOGS SET LOTWSENT=TRUE,IOTA=NULL,GRIDSQUARE='JO01' WHERE ID=1",
+         u"UPDATE LOGS SET LOTWSENT=TRUE,IOTA=NULL,GRIDSQUARE='' WHERE ID=123456789012"},
+        {u"select count(*) as cnt from LOGS where 2.5<>ID and ID1=7",
+         u"select count(*) as cnt from LOGS where 3<>ID and ID1=-7"},
+    };
+    for (const auto& [first, second] : sameShape) {
+        TSqlTranslator translator;
+        ExpectSameAsFullTranslation(translator, first);
+        ExpectSameAsFullTranslation(translator, second);
+        ExpectSameAsFullTranslation(translator, first);
+        EXPECT_EQ(translator.Shapes(), 1u) << std::string(second.begin(), second.end());
+    }
+
+    TSqlTranslator translator;
+    for (const auto* condition : {u"OMCALL='K1''X' AND QSODATE<=#2018-06-30 12:35#",
+                                  u"OMCALL='' AND QSODATE<=#2020-01-01#"}) {
+        const auto full = TranslateExistsTest(u"LOGS", condition);
+        const auto remembered = translator.ExistsTest(u"LOGS", condition);
+        EXPECT_EQ(remembered.Sql, full.Sql);
+        EXPECT_EQ(remembered.Parameters, full.Parameters);
+    }
+    EXPECT_EQ(translator.Shapes(), 1u);
+}
+
+TEST(SqlTranslator, StatementsThatDifferOutsideTheirLiteralsAreOtherShapes) {
+    const std::u16string statements[] = {
+        u"UPDATE LOGS SET LOTWSENT=TRUE WHERE ID=1",
+        u"UPDATE LOGS SET LOTWSENT=FALSE WHERE ID=1",  // a constant word
+        u"UPDATE LOGS SET LOTWRCVD=TRUE WHERE ID=1",   // a column
+        u"UPDATE LOGS SET LOTWSENT=TRUE WHERE ID='1'", // text, not a number
+        u"UPDATE LOGS SET LOTWSENT=TRUE WHERE ID>=1",  // an operator
+        u"UPDATE LOGS SET LOTWSENT=TRUE WHERE ID=#2018-01-01#",
+        u"SELECT * FROM LOGS ORDER BY ID ASC",
+        u"SELECT * FROM LOGS ORDER BY ID DESC",
+        u"SELECT * FROM LOGS2 ORDER BY ID DESC",
+    };
+    TSqlTranslator translator;
+    for (const auto& statement : statements)
+        ExpectSameAsFullTranslation(translator, statement);
+    EXPECT_EQ(translator.Shapes(), std::size(statements));
+
+    const auto inLogs = translator.ExistsTest(u"LOGS", u"ID=1");
+    const auto inOther = translator.ExistsTest(u"OTHER", u"ID=1");
+    EXPECT_EQ(inOther.Sql, u"SELECT 1 FROM OTHER WHERE ID=? LIMIT 1");
+    EXPECT_NE(inLogs.Sql, inOther.Sql);
+}
+
+TEST(SqlTranslator, ALiteralOfAKnownShapeIsRefusedWithTheFullTranslationsMessage) {
+    const std::u16string refused[] = {
+        u"SELECT * FROM LOGS WHERE QSODATE<#2018-02-30# AND ID=1",
+        u"SELECT * FROM LOGS WHERE QSODATE<#2018-02-01# AND ID=1.2.3",
+        u"SELECT * FROM LOGS WHERE QSODATE<#2018-02-01# AND ID=99999999999999999999",
+        u"SELECT * FROM LOGS WHERE QSODATE<#2018-02-01# AND ID=1 OR",
+        u"SELECT * FROM LOGS WHERE QSODATE<#2018-02-01# AND ID=1ABC",
+        u"SELECT * FROM LOGS WHERE QSODATE<#2018-02-01# AND ID='1",
+        u"SELECT * FROM LOGS WHERE QSODATE<#2018-02-01# AND ID=\x01n",
+    };
+    TSqlTranslator translator;
+    translator.Statement(u"SELECT * FROM LOGS WHERE QSODATE<#2018-01-01# AND ID=5");
+    for (const auto& statement : refused) {
+        std::string expected;
+        try {
+            TranslateStatement(statement);
+        } catch (const EHostError& e) {
+            expected = e.what();
+        }
+        ASSERT_FALSE(expected.empty());
+        try {
+            translator.Statement(statement);
+            ADD_FAILURE() << "accepted: " << expected;
+        } catch (const EHostError& e) {
+            EXPECT_EQ(e.what(), expected);
+        }
+    }
+    EXPECT_THROW(translator.ExistsTest(u"SELECT", u"ID=1"), EHostError);
+    EXPECT_THROW(translator.ExistsTest(u"LOGS WHERE 1=1 OR", u"ID=1"), EHostError);
+}
+
+TEST(SqlTranslator, ForgetsItsShapesBeyondItsCapacity) {
+    TSqlTranslator translator(2);
+    for (const auto* statement : {u"SELECT * FROM A WHERE ID=1", u"SELECT * FROM B WHERE ID=1",
+                                  u"SELECT * FROM C WHERE ID=1", u"SELECT * FROM A WHERE ID=2"})
+        ExpectSameAsFullTranslation(translator, statement);
+    EXPECT_LE(translator.Shapes(), 2u);
+}
+
 } // namespace
 } // namespace RefHost
