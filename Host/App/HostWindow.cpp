@@ -9,9 +9,9 @@
 #include "Platform/Icons.h"
 #include "Platform/IniFile.h"
 #include "Platform/Locale.h"
+#include "Platform/qt/ImageIcon.h"
 #include "Platform/qt/WindowHandle.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -50,15 +50,6 @@ QPixmap IconImage(int size) {
     return pixmap;
 }
 
-HICON MakeIcon(const QPixmap& image) {
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return Platform::CreateIconFromImageData(reinterpret_cast<const std::uint8_t*>(png.constData()),
-                                             static_cast<std::size_t>(png.size()));
-}
-
 constexpr char16_t LayoutSection[] = u"refhost window";
 const QString AdifFilter = QStringLiteral("ADIF logs (*.adi *.adif *.ADI);;All files (*)");
 
@@ -81,16 +72,33 @@ THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString
     icon.addPixmap(small);
     icon.addPixmap(large);
     setWindowIcon(icon);
-    FSmallIcon = MakeIcon(small);
-    FLargeIcon = MakeIcon(large);
+    FSmallIcon = Platform::CreateIconFromImage(small.toImage());
+    FLargeIcon = Platform::CreateIconFromImage(large.toImage());
 
+    BuildMenus();
+    BuildTable();
+    setCentralWidget(FTable);
+    statusBar()->addPermanentWidget(FCounts, 1);
+    resize(980, 560);
+    RestoreLayout();
+    Reload();
+}
+
+THostWindow::~THostWindow() {
+    Platform::DestroyIcon(FSmallIcon);
+    Platform::DestroyIcon(FLargeIcon);
+}
+
+void THostWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Import ADIF..."), this, &THostWindow::ImportAdif);
     file->addAction(QStringLiteral("&Export ADIF..."), this, &THostWindow::ExportAdif);
     file->addSeparator();
     file->addAction(QStringLiteral("&Quit"), QKeySequence::Quit, this, &QWidget::close);
     FPlugins = menuBar()->addMenu(QStringLiteral("&Plugins"));
+}
 
+void THostWindow::BuildTable() {
     auto* sorted = new QSortFilterProxyModel(this);
     sorted->setSourceModel(FModel);
     sorted->setSortRole(Qt::UserRole);
@@ -118,16 +126,6 @@ THostWindow::THostWindow(TLogbook& logbook, std::u16string logKey, const QString
         QStringLiteral("Confirmed on__")};
     for (int column = 0; column < TLogTableModel::Columns; ++column)
         header->resizeSection(column, widthOf(samples[column]));
-    setCentralWidget(FTable);
-    statusBar()->addPermanentWidget(FCounts, 1);
-    resize(980, 560);
-    RestoreLayout();
-    Reload();
-}
-
-THostWindow::~THostWindow() {
-    Platform::DestroyIcon(FSmallIcon);
-    Platform::DestroyIcon(FLargeIcon);
 }
 
 HWND THostWindow::Handle() {

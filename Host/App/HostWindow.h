@@ -53,6 +53,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildMenus(); // File and the (empty) Plugins menu
+    void BuildTable(); // the sorted log table, columns sized from sample texts
     void Choose(THostMenuItem* item);
     void ImportAdif();
     void ExportAdif();

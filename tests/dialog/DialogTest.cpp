@@ -1,11 +1,10 @@
 // The verification dialog: its layout, the enabling of "Verify", password masking, the progress
 // display, closing and the focus order.
+#include "tests/support/DialogFixture.h"
 #include "tests/support/DialogTestSupport.h"
 
 #include "Base/Exceptions.h"
-#include "Plugins/Corvane/uCorvane.h"
 #include "Plugins/Corvane/uCorvaneLayout.h"
-#include "tests/support/FakeHost.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -28,26 +27,7 @@ using testing::ElementsAreArray;
 
 namespace {
 
-class Dialog : public testing::Test {
-protected:
-    void SetUp() override { SetRunFlag(false); }
-    void TearDown() override {
-        SetRunFlag(false);
-        EXPECT_THAT(FErrors.Messages(), testing::IsEmpty());
-    }
-
-    // Activation reads the host; the fake one has an empty log and no settings.
-    TDialogContext HostContext() {
-        TDialogContext context;
-        context.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
-        context.HostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
-        return context;
-    }
-
-    TFakeHost FHost;
-    TRecordedErrors FErrors;
-    TfrmCorvane FDialog{&FHost.FCore, HostContext()};
-};
+using Dialog = TDialogFixture;
 
 std::u16string WidgetText(const QWidget& widget) {
     if (const auto* label = qobject_cast<const QLabel*>(&widget))

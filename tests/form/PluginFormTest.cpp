@@ -3,10 +3,10 @@
 
 #include "Base/Exceptions.h"
 #include "Platform/Icons.h"
+#include "Platform/qt/ImageIcon.h"
 #include "PluginForm/PluginForm.h"
 #include "tests/support/FakeHost.h"
 
-#include <QBuffer>
 #include <QImage>
 
 #include <gmock/gmock.h>
@@ -42,12 +42,7 @@ const TFormDescriptor Layout = {.Name = u"frmPlain",
 HICON MakeIcon(int size) {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::blue);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return Platform::CreateIconFromImageData(reinterpret_cast<const std::uint8_t*>(png.constData()),
-                                             static_cast<std::size_t>(png.size()));
+    return Platform::CreateIconFromImage(image);
 }
 
 class PluginForm : public testing::Test {

@@ -2,17 +2,13 @@
 # the module "Corvane.ext" and holds exactly the two entry names, the done function at ordinal 1
 # and the entry at ordinal 2, and which imports no run-time DLL of the compiler (the C++
 # run-time is inside it). Run as: cmake -DLIBRARY=<dll> -DOBJDUMP=<objdump> -P CheckDllExports.cmake
-execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/ExportChecks.cmake)
+dump_library(dump ${OBJDUMP} -p)
 
-if(NOT dump MATCHES "file format pei-i386" OR NOT dump MATCHES "\nMagic[ \t]+010b")
-    message(FATAL_ERROR "not a 32-bit i386 image:\n${dump}")
-endif()
-if(NOT dump MATCHES "\nName [^\n]*Corvane\\.ext\n")
-    message(FATAL_ERROR "the export directory does not name the module Corvane.ext")
-endif()
+require_match("${dump}" "file format pei-i386" "not a 32-bit i386 image:\n${dump}")
+require_match("${dump}" "\nMagic[ \t]+010b" "not a 32-bit i386 image:\n${dump}")
+require_match("${dump}" "\nName [^\n]*Corvane\\.ext\n"
+              "the export directory does not name the module Corvane.ext")
 
 # The name pointer table: one "[index] name" line per name, sorted by name; the index counts
 # from the ordinal base.
@@ -23,16 +19,13 @@ foreach(entry IN LISTS entries)
     string(REGEX REPLACE "^\\[ *([0-9]+)\\] (.+)$" "\\2@\\1" export "${entry}")
     list(APPEND exports "${export}")
 endforeach()
-set(expected "983BEDA12B2347028D99FF042C551640@1;983BEDA12B2347028D99FF042C551640_done@0")
+set(expected "${ENTRY_NAME}@1;${ENTRY_NAME}_done@0")
 if(NOT exports STREQUAL expected)
     message(FATAL_ERROR "exports (name@index): [${exports}], expected: [${expected}]")
 endif()
-if(NOT dump MATCHES "Ordinal Base 1\n")
-    message(FATAL_ERROR "the ordinals do not start at 1")
-endif()
-if(NOT dump MATCHES "Export Address Table[ \t]+00000002\n")
-    message(FATAL_ERROR "the export address table does not hold exactly two entries")
-endif()
+require_match("${dump}" "Ordinal Base 1\n" "the ordinals do not start at 1")
+require_match("${dump}" "Export Address Table[ \t]+00000002\n"
+              "the export address table does not hold exactly two entries")
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 foreach(import IN LISTS imports)

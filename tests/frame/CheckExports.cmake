@@ -1,13 +1,10 @@
 # Checks that LIBRARY defines exactly the two entry names in its dynamic symbol table and that
 # its soname is Corvane.ext. Run as: cmake -DLIBRARY=<path> -P CheckExports.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/ExportChecks.cmake)
 find_program(NM nm REQUIRED)
 find_program(READELF readelf REQUIRED)
 
-execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
-                OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "nm failed on ${LIBRARY}")
-endif()
+dump_library(symbols ${NM} -D --defined-only)
 string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
 set(names "")
 foreach(line IN LISTS lines)
@@ -15,12 +12,11 @@ foreach(line IN LISTS lines)
     list(APPEND names "${name}")
 endforeach()
 list(SORT names)
-set(expected "983BEDA12B2347028D99FF042C551640;983BEDA12B2347028D99FF042C551640_done")
+set(expected "${ENTRY_NAME};${ENTRY_NAME}_done")
 if(NOT names STREQUAL expected)
     message(FATAL_ERROR "exported: [${names}], expected: [${expected}]")
 endif()
 
-execute_process(COMMAND ${READELF} -d ${LIBRARY} OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR NOT dynamic MATCHES "\\(SONAME\\)[^\n]*\\[Corvane\\.ext\\]")
-    message(FATAL_ERROR "soname is not Corvane.ext:\n${dynamic}")
-endif()
+dump_library(dynamic ${READELF} -d)
+require_match("${dynamic}" "\\(SONAME\\)[^\n]*\\[Corvane\\.ext\\]"
+              "soname is not Corvane.ext:\n${dynamic}")

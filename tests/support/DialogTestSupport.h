@@ -2,7 +2,8 @@
 //
 // Modal displays run their own message loop, so a test hands ShowModalWhile what to do once the
 // form is shown and activated; a watchdog ends a display that a broken close would leave open.
-// TRecordedErrors (RecordedErrors.h) replaces the error message box for the fixture's lifetime.
+// RunLater queues work for the event loop, behind the events already waiting. TRecordedErrors
+// (RecordedErrors.h) replaces the error message box for the fixture's lifetime.
 #pragma once
 
 #include "Platform/qt/WindowHandle.h"
@@ -33,6 +34,11 @@ inline QWidget* FormWidget(const Toolkit::TForm& form) {
 // The widget named `name` in `form`.
 template <class TWidget> TWidget* FindWidget(const Toolkit::TForm& form, const char* name) {
     return FormWidget(form)->findChild<TWidget*>(QString::fromLatin1(name));
+}
+
+// Runs `work` from the event loop once the events waiting now have been handled.
+inline void RunLater(std::function<void()> work) {
+    QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
 }
 
 // Shows `form` modally; `whileShown` runs inside the display once the form is activated.

@@ -1,5 +1,5 @@
 // TestForm: a small form for the toolkit's tests, with one control of each input kind, that
-// records its notifications.
+// records its notifications, and text for its memo.
 #pragma once
 
 #include "Base/Exceptions.h"
@@ -67,6 +67,14 @@ inline const TFormDescriptor TestLayout = {.Name = u"frmTest",
                                            .ClientHeight = 140,
                                            .BorderStyle = TBorderStyle::Dialog,
                                            .Controls = TestControls};
+
+// `count` lines of text for a memo, each ended by CR LF.
+inline std::u16string LinesOfText(int count) {
+    std::u16string text;
+    for (int i = 0; i < count; ++i)
+        text += u"line\r\n";
+    return text;
+}
 
 // A form that records its notifications.
 class TTestForm : public TForm {

@@ -1,14 +1,15 @@
-// The toolkit over Qt: modal display and its endings, deferred close, errors in handlers, the
-// busy pointer, the owner window, date fields, memos, control lookup and icon handles.
+// The toolkit over Qt, driven through its widgets: modal display and its endings, the keys a form
+// answers, deferred close, errors in handlers, the busy pointer, the owner window and icon
+// handles. The cases that need no backend's own means are in PortableToolkitTest.cpp.
 #include "tests/support/DialogTestSupport.h"
 #include "tests/support/TestForm.h"
 
 #include "Base/Exceptions.h"
 #include "Platform/Icons.h"
+#include "Platform/qt/ImageIcon.h"
 #include "Toolkit/Application.h"
 #include "Toolkit/Form.h"
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,7 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <thread>
 
 using namespace Toolkit;
 using namespace ToolkitTesting;
@@ -81,16 +81,6 @@ TEST(ToolkitForm, CloseRequestedInsideAHandlerWaitsUntilItReturns) {
     EXPECT_THAT(form.FEvents, ElementsAre("show", "activate", "run begins", "run ends", "close"));
 }
 
-TEST(ToolkitForm, CloseOfAFormWithoutModalLoopIsAlsoDeferred) {
-    TTestForm form;
-    form.Show();
-    form.RunHandler([&] {
-        form.Close();
-        EXPECT_TRUE(form.Visible());
-    });
-    EXPECT_FALSE(form.Visible());
-}
-
 TEST(ToolkitForm, AnErrorEscapingAHandlerIsShownAndTheFormStaysOpen) {
     TRecordedErrors errors;
     TTestForm form;
@@ -105,54 +95,6 @@ TEST(ToolkitForm, AnErrorEscapingAHandlerIsShownAndTheFormStaysOpen) {
     });
     EXPECT_TRUE(visibleAfterErrors);
     EXPECT_THAT(errors.Messages(), ElementsAre(u"not a number", u"bad text"));
-}
-
-TEST(ToolkitForm, AFailingCloseHandlerKeepsTheFormOpenUntilTheNextClose) {
-    TRecordedErrors errors;
-    TTestForm form;
-    form.FCloseFailures = 1;
-    bool visibleAfterFailedClose = false;
-    const TModalResult result = ShowModalWhile(form, [&] {
-        form.Close();
-        QTimer::singleShot(0, [&] {
-            visibleAfterFailedClose = form.Visible();
-            form.Close();
-        });
-    });
-    EXPECT_EQ(result, mrCancel);
-    EXPECT_TRUE(visibleAfterFailedClose);
-    EXPECT_THAT(errors.Messages(), ElementsAre(u"settings not written"));
-    EXPECT_THAT(form.FEvents, ElementsAre("show", "activate", "close", "close"));
-}
-
-TEST(ToolkitForm, AVisibleFormCannotBeShownModally) {
-    TTestForm form;
-    form.Show();
-    EXPECT_THROW(form.ShowModal(), EInvalidOperation);
-    EXPECT_TRUE(form.Visible());
-    EXPECT_FALSE(form.Modal());
-}
-
-TEST(ToolkitForm, ControlLookupRefusesUnknownNamesOtherKindsAndRepeatedNames) {
-    TTestForm form;
-    EXPECT_EQ(form.Control<TEdit>(u"edText").Name(), u"edText");
-    EXPECT_THROW(form.Control<TEdit>(u"edMissing"), EComponentError);
-    EXPECT_THROW(form.Control<TEdit>(u"btnOk"), EComponentError);
-
-    const TControlDescriptor repeated[] = {
-        {.Name = u"edA", .Kind = TControlKind::Edit, .Bounds = {0, 0, 10, 10}},
-        {.Name = u"edA", .Kind = TControlKind::Edit, .Bounds = {0, 20, 10, 10}},
-    };
-    const TControlDescriptor orphan[] = {
-        {.Name = u"edA", .Kind = TControlKind::Edit, .Parent = u"pnLater"},
-        {.Name = u"pnLater", .Kind = TControlKind::Panel},
-    };
-    for (std::span<const TControlDescriptor> controls :
-         {std::span<const TControlDescriptor>(repeated),
-          std::span<const TControlDescriptor>(orphan)}) {
-        const TFormDescriptor layout = {.Name = u"frmBad", .Controls = controls};
-        EXPECT_THROW(TTestForm{layout}, EComponentError);
-    }
 }
 
 TEST(ToolkitApplication, BusyPointerCoversEveryWidgetAndRestoresTheirOwn) {
@@ -172,16 +114,6 @@ TEST(ToolkitApplication, BusyPointerCoversEveryWidgetAndRestoresTheirOwn) {
     Application().SetCursor(TCursor::Default);
     EXPECT_EQ(edit->cursor().shape(), editOwn);
     EXPECT_EQ(FormWidget(form)->cursor().shape(), Qt::ArrowCursor);
-}
-
-TEST(ToolkitApplication, MessagesAtIntervalRunOnceTheIntervalHasPassed) {
-    Application().ProcessMessages();
-    int handled = 0;
-    QMetaObject::invokeMethod(
-        qApp, [&handled] { ++handled; }, Qt::QueuedConnection);
-    std::this_thread::sleep_for(TApplication::MessageInterval);
-    Application().ProcessMessagesAtInterval();
-    EXPECT_EQ(handled, 1);
 }
 
 TEST(ToolkitApplication, TheApplicationWindowOwnsFormsWhileItLives) {
@@ -207,76 +139,12 @@ TEST(ToolkitApplication, TheApplicationWindowOwnsFormsWhileItLives) {
     Application().SetApplicationWindow(nullptr);
 }
 
-TEST(ToolkitControls, DateFieldMayBeEmptyAndRefusesDatesThatDoNotExist) {
-    TTestForm form;
-    TDateField& day = form.Control<TDateField>(u"dtDay");
-    EXPECT_EQ(day.Date(), std::nullopt);
-    day.SetDate(TDate{2024, 2, 29});
-    EXPECT_EQ(day.Date(), (TDate{2024, 2, 29}));
-    try {
-        day.SetDate(TDate{2023, 2, 29});
-        ADD_FAILURE() << "an impossible date was taken";
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), u"Invalid argument to date encode");
-    }
-    EXPECT_EQ(day.Date(), (TDate{2024, 2, 29}));
-    day.SetDate(std::nullopt);
-    EXPECT_EQ(day.Date(), std::nullopt);
-}
-
-TEST(ToolkitControls, MemoTextUsesCrLfAndCountsLinesAsAList) {
-    struct TCase {
-        std::u16string_view Set;
-        std::u16string_view Text;
-        int Lines;
-    };
-    const TCase cases[] = {
-        {u"", u"", 0},
-        {u"A", u"A", 1},
-        {u"A\r\n", u"A\r\n", 1},
-        {u"A\r\nB", u"A\r\nB", 2},
-        {u"A\nB\rC\r\n\r\n", u"A\r\nB\r\nC\r\n\r\n", 4},
-    };
-    TTestForm form;
-    TMemo& memo = form.Control<TMemo>(u"mLog");
-    for (const TCase& c : cases) {
-        memo.SetText(c.Set);
-        EXPECT_EQ(memo.Text(), c.Text);
-        EXPECT_EQ(memo.LineCount(), c.Lines);
-    }
-}
-
-TEST(ToolkitControls, MemoScrollsByLinesAsFarAsTheTextGoes) {
-    TTestForm form;
-    form.Show();
-    TMemo& memo = form.Control<TMemo>(u"mLog");
-    std::u16string text;
-    for (int i = 0; i < 30; ++i)
-        text += u"line\r\n";
-    memo.SetText(text);
-    EXPECT_EQ(memo.TopLine(), 0);
-    memo.LineScroll(0, 5);
-    EXPECT_EQ(memo.TopLine(), 5);
-    memo.LineScroll(0, 1000);
-    const int last = memo.TopLine();
-    EXPECT_GT(last, 5);
-    memo.LineScroll(0, 1);
-    EXPECT_EQ(memo.TopLine(), last);
-}
-
 TEST(PlatformIcons, SettingAnIconReturnsTheOneTheWindowHeld) {
     const std::size_t before = Platform::LiveIconCount();
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
-    const HICON first =
-        Platform::CreateIconFromImageData(bytes, static_cast<std::size_t>(png.size()));
-    const HICON second =
-        Platform::CreateIconFromImageData(bytes, static_cast<std::size_t>(png.size()));
+    const HICON first = Platform::CreateIconFromImage(image);
+    const HICON second = Platform::CreateIconFromImage(image);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(Platform::LiveIconCount(), before + 2);

@@ -1,14 +1,12 @@
 // The verification dialog over Win32, driven by window messages to its controls: its windows
 // where the layout puts them, typing that enables "Verify", password bullets, the progress log
 // scrolled to its end, the ways out, the Tab order and rendering to a PNG file.
-#include "tests/support/RecordedErrors.h"
+#include "tests/support/DialogFixture.h"
 #include "tests/support/win32/FormDriver.h"
 #include "tests/support/win32/PngImage.h"
 
 #include "Base/Exceptions.h"
-#include "Plugins/Corvane/uCorvane.h"
 #include "Plugins/Corvane/uCorvaneLayout.h"
-#include "tests/support/FakeHost.h"
 
 #include <commctrl.h>
 
@@ -23,31 +21,13 @@ using testing::ElementsAreArray;
 
 namespace {
 
-class Win32Dialog : public testing::Test {
+class Win32Dialog : public TDialogFixture {
 protected:
-    void SetUp() override { SetRunFlag(false); }
-    void TearDown() override {
-        SetRunFlag(false);
-        EXPECT_THAT(FErrors.Messages(), testing::IsEmpty());
-    }
-
-    // Activation reads the host; the fake one has an empty log and no settings.
-    TDialogContext HostContext() {
-        TDialogContext context;
-        context.HostKernel = TInterfacePtr<IHostKernel>(&FHost.FKernel);
-        context.HostServer = TInterfacePtr<IHostServer>(&FHost.FServer);
-        return context;
-    }
-
     HWND Window(std::u16string_view name) const {
         return ControlWindow(FDialog, TFRMCORVANE, name);
     }
 
     void Type(std::u16string_view name, std::u16string_view text) { TypeText(Window(name), text); }
-
-    TFakeHost FHost;
-    TRecordedErrors FErrors;
-    TfrmCorvane FDialog{&FHost.FCore, HostContext()};
 };
 
 TEST_F(Win32Dialog, EveryControlIsAWindowWhereTheLayoutPutsIt) {
