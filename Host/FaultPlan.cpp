@@ -48,20 +48,12 @@ TFault ParseFault(const std::string& text) {
     return fault;
 }
 
-std::optional<TFault> TFaultPlan::NextCall(std::string_view operation) {
-    auto counted = FCalls.find(operation);
-    if (counted == FCalls.end())
-        counted = FCalls.emplace(std::string(operation), 0).first;
-    const int call = ++counted->second;
+std::optional<TFault> TFaultPlan::NextCall(const char* operation) {
+    const int call = FCalls.Count(operation);
     for (const auto& fault : FFaults)
         if (fault.Operation == operation && fault.Call == call)
             return fault;
     return std::nullopt;
-}
-
-int TFaultPlan::Calls(std::string_view operation) const {
-    auto found = FCalls.find(operation);
-    return found == FCalls.end() ? 0 : found->second;
 }
 
 } // namespace RefHost

@@ -9,9 +9,9 @@
 // std::invalid_argument with a readable message. One thread at a time.
 #pragma once
 
+#include "Host/CallCounts.h"
 #include "Platform/PlatformTypes.h"
 
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,15 +32,15 @@ class TFaultPlan {
 public:
     void Add(TFault fault) { FFaults.push_back(std::move(fault)); }
 
-    // Counts one call of `operation` and returns the fault scheduled for it, if any.
-    std::optional<TFault> NextCall(std::string_view operation);
+    // Counts one call of `operation` (a name with static storage, see CallCounts.h) and
+    // returns the fault scheduled for it, if any.
+    std::optional<TFault> NextCall(const char* operation);
     // How often `operation` has been called.
-    int Calls(std::string_view operation) const;
+    int Calls(std::string_view operation) const { return FCalls.Calls(operation); }
 
 private:
     std::vector<TFault> FFaults;
-    // Looked up by views: counting a call allocates only at an operation's first call.
-    std::map<std::string, int, std::less<>> FCalls;
+    TCallCounter FCalls;
 };
 
 } // namespace RefHost

@@ -8,6 +8,7 @@
 
 #include "PlatformTypes.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,27 @@ PLATFORM_EXPORT bool FileExists(std::u16string_view path);
 // Deletes the file at `path`. 0 or the system's error code.
 PLATFORM_EXPORT int RemoveFile(std::u16string_view path);
 
-// Appends `line` in the ANSI code page plus CR LF to the file, creating it when it is missing.
-// The file is opened and closed within the call. 0 or the system's error code.
+// A file that lines are appended to, each in the ANSI code page plus CR LF. The file is created
+// when missing and opened at the first line, then kept open for the next ones until the object
+// goes: a long run of lines costs one open. Each line is handed to the system before Append
+// returns (nothing is held back here), so that a reader, or a process that ends abruptly, finds
+// it in the file. A failed open is tried again at the next line. One thread at a time.
+class PLATFORM_EXPORT TAnsiLineFile {
+public:
+    explicit TAnsiLineFile(std::u16string path);
+    ~TAnsiLineFile();
+    TAnsiLineFile(const TAnsiLineFile&) = delete;
+    TAnsiLineFile& operator=(const TAnsiLineFile&) = delete;
+
+    // 0 or the system's error code.
+    int Append(std::u16string_view line);
+
+private:
+    std::u16string FPath;
+    std::intptr_t FHandle = -1; // the system's handle of the open file; -1 while it is closed
+};
+
+// Appends one line to the file as TAnsiLineFile does, which is open only during the call.
 PLATFORM_EXPORT int AppendAnsiLine(std::u16string_view path, std::u16string_view line);
 
 // Reads the whole file into `bytes`. 0 or the system's error code (a missing file is an error).

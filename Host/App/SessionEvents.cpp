@@ -14,10 +14,7 @@ void TSessionEvents::Called(const char* operation) {
         FCallEntered = TClock::now();
         ++FHostCallCount;
     }
-    auto counted = FCalls.find(std::string_view(operation));
-    if (counted == FCalls.end())
-        counted = FCalls.emplace(operation, 0).first;
-    ++counted->second;
+    FCalls.Count(operation);
 }
 
 void TSessionEvents::Returned(const char*) noexcept {
@@ -58,11 +55,6 @@ void TSessionEvents::MenuChanged() {
 void TSessionEvents::StatementRefused(const std::u16string& statement, const std::string& reason) {
     std::cerr << "refhost: the logbook refused \"" << Platform::Utf16ToUtf8(statement)
               << "\": " << reason << std::endl;
-}
-
-int TSessionEvents::Calls(std::string_view operation) const {
-    auto found = FCalls.find(operation);
-    return found == FCalls.end() ? 0 : found->second;
 }
 
 } // namespace RefHost

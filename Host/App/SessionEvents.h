@@ -9,20 +9,16 @@
 // host operations is summed as well (nested operations count once). Host thread only.
 #pragma once
 
+#include "Host/CallCounts.h"
 #include "Host/HostEvents.h"
 
 #include <chrono>
 #include <functional>
-#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace RefHost {
-
-// Calls by host operation; looked up by views, so that counting a call allocates only at an
-// operation's first call.
-using TCallCounts = std::map<std::string, int, std::less<>>;
 
 class TSessionEvents : public THostEvents {
 public:
@@ -44,9 +40,9 @@ public:
     bool TimeHostCalls = false;
 
     const std::vector<std::string>& JournalLines() const { return FJournal; }
-    int Calls(std::string_view operation) const;
+    int Calls(std::string_view operation) const { return FCalls.Calls(operation); }
     // How often each host operation has been called so far.
-    const TCallCounts& CallCounts() const { return FCalls; }
+    const TCallCounts& CallCounts() const { return FCalls.ByName(); }
     std::chrono::duration<double> HostCallTime() const { return FHostCallTime; }
     long HostCallCount() const { return FHostCallCount; }
 
@@ -56,7 +52,7 @@ private:
     using TClock = std::chrono::steady_clock;
 
     std::vector<std::string> FJournal;
-    TCallCounts FCalls;
+    TCallCounter FCalls;
     int FCallDepth = 0;
     TClock::time_point FCallEntered;
     TClock::duration FHostCallTime{};

@@ -50,16 +50,6 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-int WriteToFile(std::u16string_view path, std::string_view bytes, int flags) {
-    TFileDescriptor file(
-        ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666));
-    if (file.Get() < 0)
-        return errno;
-    if (const int error = WriteAll(file.Get(), bytes))
-        return error;
-    return file.Close();
-}
-
 } // namespace
 
 std::string NativePath(std::u16string_view path) {
@@ -79,10 +69,27 @@ int RemoveFile(std::u16string_view path) {
     return ::unlink(NativePath(path).c_str()) == 0 ? 0 : errno;
 }
 
-int AppendAnsiLine(std::u16string_view path, std::u16string_view line) {
+TAnsiLineFile::TAnsiLineFile(std::u16string path) : FPath(std::move(path)) {}
+
+TAnsiLineFile::~TAnsiLineFile() {
+    if (FHandle >= 0)
+        ::close(static_cast<int>(FHandle));
+}
+
+int TAnsiLineFile::Append(std::u16string_view line) {
+    if (FHandle < 0) {
+        FHandle =
+            ::open(NativePath(FPath).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        if (FHandle < 0)
+            return errno;
+    }
     std::string bytes = ToAnsiCodePage(line);
     bytes += "\r\n";
-    return WriteToFile(path, bytes, O_APPEND);
+    return WriteAll(static_cast<int>(FHandle), bytes);
+}
+
+int AppendAnsiLine(std::u16string_view path, std::u16string_view line) {
+    return TAnsiLineFile(std::u16string(path)).Append(line);
 }
 
 int ReadFileBytes(std::u16string_view path, std::string& bytes) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace Platform {
 namespace {
@@ -23,6 +24,8 @@ public:
 
     HANDLE Get() const { return FHandle; }
     bool Valid() const { return FHandle != INVALID_HANDLE_VALUE; }
+    // Hands the handle over to the caller, who closes it.
+    HANDLE Release() { return std::exchange(FHandle, INVALID_HANDLE_VALUE); }
     // Closes now and reports the result: 0 or the error code.
     int Close() {
         const BOOL closed = CloseHandle(FHandle);
@@ -55,15 +58,6 @@ int WriteAll(HANDLE file, std::string_view bytes) {
     return 0;
 }
 
-int WriteToFile(std::u16string_view path, std::string_view bytes, DWORD access, DWORD disposition) {
-    TFileHandle file = OpenFile(path, access, disposition);
-    if (!file.Valid())
-        return LastError();
-    if (const int error = WriteAll(file.Get(), bytes))
-        return error;
-    return file.Close();
-}
-
 // A new, empty file with a unique name in the folder of `path`, or an empty name and the error.
 std::wstring CreateSiblingTemporary(const std::wstring& path, int& error) {
     const std::size_t separator = path.find_last_of(L"\\/");
@@ -93,10 +87,27 @@ int RemoveFile(std::u16string_view path) {
     return DeleteFileW(Win32::ToWide(path).c_str()) ? 0 : LastError();
 }
 
-int AppendAnsiLine(std::u16string_view path, std::u16string_view line) {
+TAnsiLineFile::TAnsiLineFile(std::u16string path) : FPath(std::move(path)) {}
+
+TAnsiLineFile::~TAnsiLineFile() {
+    if (FHandle != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(FHandle));
+}
+
+int TAnsiLineFile::Append(std::u16string_view line) {
+    if (FHandle == -1) {
+        TFileHandle file = OpenFile(FPath, FILE_APPEND_DATA, OPEN_ALWAYS);
+        if (!file.Valid())
+            return LastError();
+        FHandle = reinterpret_cast<std::intptr_t>(file.Release());
+    }
     std::string bytes = ToAnsiCodePage(line);
     bytes += "\r\n";
-    return WriteToFile(path, bytes, FILE_APPEND_DATA, OPEN_ALWAYS);
+    return WriteAll(reinterpret_cast<HANDLE>(FHandle), bytes);
+}
+
+int AppendAnsiLine(std::u16string_view path, std::u16string_view line) {
+    return TAnsiLineFile(std::u16string(path)).Append(line);
 }
 
 int ReadFileBytes(std::u16string_view path, std::string& bytes) {

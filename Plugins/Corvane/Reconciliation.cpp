@@ -108,15 +108,15 @@ std::u16string MatchCondition(const TReportRecord& record, std::u16string_view l
     return condition;
 }
 
-void AppendErrorLog(std::u16string_view path, std::u16string_view line) {
-    if (const int error = Platform::AppendAnsiLine(path, line))
+void AppendErrorLog(Platform::TAnsiLineFile& log, std::u16string_view line) {
+    if (const int error = log.Append(line))
         throw EInOutError(Platform::FileErrorText(error));
 }
 
 TReconciliation::TReconciliation(IHostServer& server, std::u16string logKey, LONG query,
                                  std::u16string errorLogPath)
     : FServer(server), FLogKey(std::move(logKey)), FQuery(query),
-      FErrorLogPath(std::move(errorLogPath)) {}
+      FErrorLog(std::move(errorLogPath)) {}
 
 void TReconciliation::ClearMarks(TVerificationView& view, const TDateFieldValue& from,
                                  const TDateFieldValue& until) {
@@ -152,8 +152,8 @@ void TReconciliation::ReconcileRecord(const TReportRecord& record) {
         return;
     if (!FindQso(record)) {
         ++FCounters.Errors;
-        AppendErrorLog(FErrorLogPath, record.Call + u"\t- " + FormatUserDateTime(record.QsoTime) +
-                                          u" " + record.Band + u" " + record.Mode);
+        AppendErrorLog(FErrorLog, record.Call + u"\t- " + FormatUserDateTime(record.QsoTime) +
+                                      u" " + record.Band + u" " + record.Mode);
         return;
     }
     FillSetList(record);
@@ -164,7 +164,7 @@ void TReconciliation::ReconcileRecord(const TReportRecord& record) {
         ++FCounters.Updated;
     } else {
         ++FCounters.Errors;
-        AppendErrorLog(FErrorLogPath, record.Call + u"\t> " + FSql);
+        AppendErrorLog(FErrorLog, record.Call + u"\t> " + FSql);
     }
 }
 

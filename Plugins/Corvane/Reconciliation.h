@@ -8,6 +8,7 @@
 // User-interface thread only.
 #pragma once
 
+#include "Platform/Files.h"
 #include "Platform/SysString.h"
 #include "PluginAPI/HostInterfaces.h"
 #include "Plugins/Corvane/VerificationView.h"
@@ -51,9 +52,9 @@ std::u16string ClearCondition(std::u16string_view logKey, const TDateFieldValue&
 // The record step's match condition (without WHERE).
 std::u16string MatchCondition(const TReportRecord& record, std::u16string_view logKey);
 
-// Appends `line` plus CR LF in the ANSI code page to the file at `path`, creating it when
-// missing; the file is open only during the call. Raises EInOutError when that fails.
-void AppendErrorLog(std::u16string_view path, std::u16string_view line);
+// Appends `line` plus CR LF in the ANSI code page to the error log `log`, creating its file when
+// missing. Raises EInOutError when that fails.
+void AppendErrorLog(Platform::TAnsiLineFile& log, std::u16string_view line);
 
 struct TReconcileCounters {
     int Updated = 0; // update statements the host executed
@@ -94,7 +95,8 @@ private:
     IHostServer& FServer;
     std::u16string FLogKey;
     LONG FQuery;
-    std::u16string FErrorLogPath;
+    // Opened at the first failure, kept open for the next ones.
+    Platform::TAnsiLineFile FErrorLog;
     TReconcileCounters FCounters;
     // The record step's texts: the names it passes to the host, the match condition, the SET
     // list and a statement. Kept from record to record so that their memory is reused.

@@ -259,5 +259,26 @@ TEST_F(HostServerTest, ScheduledFaultFailsTheNthCallOnce) {
         EXPECT_THROW(ParseFault(bad), std::invalid_argument) << bad;
 }
 
+// Counters are found by the name's address; the same name at another address, and a copy
+// of the counter, still count the one operation.
+TEST(CallCounterTest, CountsAnOperationByItsNameWhereverTheNameStands) {
+    const char name[] = "IHostServer.OpenQuery";
+    const std::string sameText = name;
+    TCallCounter counter;
+    EXPECT_EQ(counter.Count(name), 1);
+    EXPECT_EQ(counter.Count(sameText.c_str()), 2);
+    EXPECT_EQ(counter.Count("IHostServer.CloseQuery"), 1);
+
+    TCallCounter copy = counter;
+    EXPECT_EQ(copy.Count(name), 3);
+    EXPECT_EQ(counter.Count(name), 3);
+    copy = counter;
+    EXPECT_EQ(copy.Count(sameText.c_str()), 4);
+    EXPECT_EQ(copy.Calls("IHostServer.OpenQuery"), 4);
+    EXPECT_EQ(counter.Calls("IHostServer.OpenQuery"), 3);
+    EXPECT_EQ(counter.Calls("IHostServer.FreeQuery"), 0);
+    EXPECT_EQ(copy.ByName().size(), 2u);
+}
+
 } // namespace
 } // namespace RefHost

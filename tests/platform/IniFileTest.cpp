@@ -126,4 +126,27 @@ TEST(Files, BackslashSeparatesFoldersAndLinesAppend) {
     EXPECT_FALSE(Platform::FileExists(U16(dir.Path().string()))) << "a folder is no file";
 }
 
+// The file stays open between lines, yet each line is in it when Append returns (read as an
+// editor would, sharing the file); a folder that is missing at the first line may be there at
+// the next.
+TEST(Files, LineFileKeepsItsFileOpenAndEveryLineWritten) {
+    TTempDir dir;
+    const std::u16string path = U16(dir.Path().string()) + u"\\later\\log.err";
+    auto content = [&] {
+        std::ifstream file(dir.Path() / "later" / "log.err", std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    };
+    Platform::TAnsiLineFile log(path);
+    EXPECT_NE(log.Append(u"lost"), 0);
+    std::filesystem::create_directory(dir.Path() / "later");
+    EXPECT_FALSE(Platform::FileExists(path)) << "created at the first line, not before";
+    EXPECT_EQ(log.Append(u"K1A\t- \u00e4"), 0);
+    const std::string first = Platform::ToAnsiCodePage(u"K1A\t- \u00e4") + "\r\n";
+    EXPECT_EQ(content(), first);
+    EXPECT_EQ(log.Append(u"W1AW"), 0);
+    EXPECT_EQ(content(), first + "W1AW\r\n");
+}
+
 } // namespace
