@@ -92,11 +92,6 @@ TLogbook::TLogbook(const std::string& path) : FPath(path) {
         // journal, so that a refused statement alone is undone. Kept in memory, it costs a copy
         // of a page per statement instead of two writes to a temporary file.
         Run("PRAGMA temp_store=MEMORY");
-        // 8 MB of pages held by the engine (2 MB by default): a verification looks up every
-        // QSO of the log by its match index, and the index of a log of 100,000 QSOs (5 MB) with
-        // the rows it last reached then stays in memory instead of being read again from the
-        // system's file cache at every look-up.
-        Run("PRAGMA cache_size=-8192");
         Run(Schema);
         AddMissingColumns();
     } catch (...) {
