@@ -4,8 +4,8 @@
 # build (build/dev), whose loopback report service the transport test talks to.
 #
 # The Wine prefix lives in the build folder and is made once (half a minute); one wineserver
-# serves the whole suite, which saves Wine's start-up for each test program, and stops by
-# itself a minute after the last one.
+# serves the whole suite, which saves Wine's start-up for each test program, and is stopped
+# when the suite ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -15,12 +15,19 @@ cmake --preset win32 -DCORVANE_NATIVE_BUILD="$root/build/dev" >/dev/null
 cmake --build --preset win32 -j "$jobs"
 
 export WINEPREFIX=$root/build/win32/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    echo "Making the Wine prefix in $WINEPREFIX ..."
-    wineboot -i >/dev/null 2>&1
-fi
-# (A server that already runs for this prefix serves the suite instead.)
-wineserver -p 60 >/dev/null 2>&1 || true
+# Wine's desktop process belongs to the X display it was started on, and windows fail to open
+# once that display is gone: the prefix, the server and the suite share one display, and no
+# server of an earlier run is kept.
+wineserver -k >/dev/null 2>&1 || true
 # Wine under qemu now and then crashes a program in one of its own threads after every check
 # passed: a crash ends the program (no debugger is started) and the test runs once more.
-xvfb-run -a ctest --preset win32 -j "$jobs" --repeat until-pass:3
+xvfb-run -a bash -c '
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+        echo "Making the Wine prefix in $WINEPREFIX ..."
+        wineboot -i >/dev/null 2>&1
+    fi
+    wineserver -p >/dev/null 2>&1 || true
+    status=0
+    ctest --preset win32 -j "$1" --repeat until-pass:3 || status=$?
+    wineserver -k >/dev/null 2>&1 || true
+    exit $status' bash "$jobs"
